@@ -1,0 +1,411 @@
+#include "lang/ini_file.h"
+
+#include "lang/error.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QtEndian>
+
+#include <climits>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#else
+#include <QDateTime>
+#include <QFileInfo>
+#endif
+
+namespace lexivoce::lang {
+
+namespace {
+
+// What tells one version of the file on disk from another. Our own writes
+// rename a new file over the old one, so a rewrite within the same clock tick
+// still shows up as a new inode.
+struct Stamp
+{
+    bool exists = false;
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    qint64 ctimeNs = 0;
+    quint64 inode = 0;
+    quint64 device = 0;
+
+    bool operator==(const Stamp &) const = default;
+};
+
+Stamp stampOf(const QString &fileName)
+{
+    Stamp stamp;
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(fileName).constData(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = st.st_size;
+    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.inode = st.st_ino;
+    stamp.device = st.st_dev;
+#else
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return stamp;
+    stamp.exists = true;
+    stamp.size = info.size();
+    stamp.mtimeNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
+    stamp.ctimeNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
+#endif
+    return stamp;
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+// Only blanks and tabs, as the Windows reader trims; other white space is
+// part of the value.
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+QString foldName(QStringView name)
+{
+    return trimBlanks(name).toString().toCaseFolded();
+}
+
+enum class LineKind { Other, Header, Key };
+
+// Classifies one line; name receives the section name of a header or the key
+// name of a key line. A header's name runs to the last ']' of the line.
+LineKind parseLine(const QString &line, QStringView *name)
+{
+    const QStringView text = trimBlanks(line);
+    if (text.isEmpty() || text.front() == u';')
+        return LineKind::Other;
+    if (text.front() == u'[') {
+        const qsizetype close = text.lastIndexOf(u']');
+        if (close > 0) {
+            *name = trimBlanks(text.sliced(1, close - 1));
+            return LineKind::Header;
+        }
+    }
+    const qsizetype eq = text.indexOf(u'=');
+    if (eq < 0)
+        return LineKind::Other;
+    *name = trimBlanks(text.first(eq));
+    return name->isEmpty() ? LineKind::Other : LineKind::Key;
+}
+
+QString valueOfLine(const QString &line)
+{
+    const qsizetype eq = line.indexOf(u'=');
+    return trimBlanks(QStringView(line).sliced(eq + 1)).toString();
+}
+
+QString decode(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xFF\xFE")) {
+        // Code units are taken as they are, lone surrogates included, so that
+        // a rewrite gives back the very same units; an odd last byte is lost.
+        const qsizetype units = (bytes.size() - 2) / 2;
+        QString text(units, Qt::Uninitialized);
+        qFromLittleEndian<char16_t>(bytes.constData() + 2, units, text.data());
+        return text;
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.sliced(3));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return QString::fromLatin1(bytes);
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        lines.append(text.sliced(start));
+    return lines;
+}
+
+QByteArray encode(const QStringList &lines)
+{
+    qsizetype units = 0;
+    for (const QString &line : lines)
+        units += line.size() + 2;
+    QByteArray bytes(2 + units * 2, Qt::Uninitialized);
+    bytes[0] = '\xFF';
+    bytes[1] = '\xFE';
+    char *out = bytes.data() + 2;
+    static const char16_t lineEnd[2] = {u'\r', u'\n'};
+    for (const QString &line : lines) {
+        qToLittleEndian<char16_t>(line.utf16(), line.size(), out);
+        out += line.size() * 2;
+        qToLittleEndian<char16_t>(lineEnd, 2, out);
+        out += 4;
+    }
+    return bytes;
+}
+
+QString singleLine(const QString &text)
+{
+    QString result = text;
+    result.replace(u'\r', u' ');
+    result.replace(u'\n', u' ');
+    return result;
+}
+
+} // namespace
+
+struct TIniFile::Content
+{
+    struct Section
+    {
+        QString name;             // as spelled in the first header
+        qsizetype header = 0;     // line of "[name]"
+        qsizetype end = 0;        // one past its last line
+        qsizetype lastKey = 0;    // line of its last key, or the header
+        QStringList keyNames;     // first spelling, file order
+        QHash<QString, qsizetype> keys; // folded name -> line of first occurrence
+    };
+
+    Stamp stamp;
+    bool unreadable = false;      // exists but could not be read
+    QStringList lines;
+    QList<Section> sections;
+    QHash<QString, qsizetype> firstSection; // folded name -> index in sections
+
+    void index();
+    const Section *find(const QString &section) const;
+    qsizetype findKey(const QString &section, const QString &key) const;
+};
+
+void TIniFile::Content::index()
+{
+    sections.clear();
+    firstSection.clear();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QStringView name;
+        const LineKind kind = parseLine(lines[i], &name);
+        if (kind == LineKind::Header) {
+            if (!sections.isEmpty())
+                sections.last().end = i;
+            Section section;
+            section.name = name.toString();
+            section.header = i;
+            section.lastKey = i;
+            sections.append(section);
+            const QString folded = name.toString().toCaseFolded();
+            if (!firstSection.contains(folded))
+                firstSection.insert(folded, sections.size() - 1);
+        } else if (kind == LineKind::Key && !sections.isEmpty()) {
+            // Keys above the first header belong to no section and stay
+            // untouched, as unknown lines do.
+            Section &section = sections.last();
+            section.lastKey = i;
+            const QString folded = name.toString().toCaseFolded();
+            if (!section.keys.contains(folded)) {
+                section.keys.insert(folded, i);
+                section.keyNames.append(name.toString());
+            }
+        }
+    }
+    if (!sections.isEmpty())
+        sections.last().end = lines.size();
+}
+
+const TIniFile::Content::Section *TIniFile::Content::find(const QString &section) const
+{
+    const auto it = firstSection.constFind(foldName(section));
+    return it == firstSection.cend() ? nullptr : &sections[*it];
+}
+
+qsizetype TIniFile::Content::findKey(const QString &section, const QString &key) const
+{
+    const Section *found = find(section);
+    if (!found)
+        return -1;
+    return found->keys.value(foldName(key), -1);
+}
+
+TIniFile::TIniFile(const QString &fileName)
+    : m_fileName(fileName)
+{
+}
+
+TIniFile::~TIniFile() = default;
+
+QString TIniFile::WriteErrorMessage(const QString &fileName)
+{
+    return QStringLiteral("Unable to write to %1").arg(fileName);
+}
+
+const TIniFile::Content &TIniFile::Load() const
+{
+    // The stamp is taken before reading: a change made while we read shows
+    // up as a different stamp on the next call and is read then.
+    const Stamp stamp = stampOf(m_fileName);
+    if (m_cache && m_cache->stamp == stamp)
+        return *m_cache;
+
+    auto content = std::make_unique<Content>();
+    content->stamp = stamp;
+    if (stamp.exists) {
+        QFile file(m_fileName);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly)) {
+            bytes = file.readAll();
+            content->unreadable = file.error() != QFileDevice::NoError;
+        } else {
+            content->unreadable = true;
+        }
+        if (!content->unreadable) {
+            content->lines = splitLines(decode(bytes));
+            content->index();
+        }
+    }
+    m_cache = std::move(content);
+    return *m_cache;
+}
+
+void TIniFile::Save(const Content &content)
+{
+    QSaveFile file(m_fileName);
+    const QByteArray bytes = encode(content.lines);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Error(WriteErrorMessage(m_fileName));
+
+    auto saved = std::make_unique<Content>(content);
+    saved->stamp = stampOf(m_fileName);
+    saved->unreadable = false;
+    saved->index();
+    m_cache = std::move(saved);
+}
+
+QStringList TIniFile::ReadSections() const
+{
+    const Content &content = Load();
+    QStringList names;
+    for (qsizetype i = 0; i < content.sections.size(); ++i) {
+        // Only the first section of each name is listed.
+        const QString &name = content.sections[i].name;
+        if (content.firstSection.value(name.toCaseFolded()) == i)
+            names.append(name);
+    }
+    return names;
+}
+
+QStringList TIniFile::ReadSection(const QString &section) const
+{
+    const Content::Section *found = Load().find(section);
+    return found ? found->keyNames : QStringList();
+}
+
+bool TIniFile::SectionExists(const QString &section) const
+{
+    return Load().find(section) != nullptr;
+}
+
+bool TIniFile::ValueExists(const QString &section, const QString &key) const
+{
+    return Load().findKey(section, key) >= 0;
+}
+
+QString TIniFile::ReadString(const QString &section, const QString &key,
+                             const QString &defaultValue) const
+{
+    const Content &content = Load();
+    const qsizetype line = content.findKey(section, key);
+    return line < 0 ? defaultValue : valueOfLine(content.lines[line]);
+}
+
+int TIniFile::ReadInteger(const QString &section, const QString &key, int defaultValue) const
+{
+    if (!ValueExists(section, key))
+        return defaultValue;
+    const QString value = ReadString(section, key, QString());
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == u'-' || value[i] == u'+'))
+        negative = value[i++] == u'-';
+    qint64 magnitude = 0;
+    const qint64 limit = negative ? -qint64(INT_MIN) : INT_MAX;
+    for (; i < value.size() && value[i] >= u'0' && value[i] <= u'9'; ++i)
+        magnitude = qMin(limit, magnitude * 10 + (value[i].unicode() - u'0'));
+    return int(negative ? -magnitude : magnitude);
+}
+
+void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
+{
+    const QString sectionName = trimBlanks(singleLine(section)).toString();
+    const QString keyName = trimBlanks(singleLine(key)).toString();
+    const QString cleanValue = singleLine(value);
+
+    const Content &current = Load();
+    if (current.unreadable)
+        throw Error(WriteErrorMessage(m_fileName));
+
+    Content changed = current;
+    if (const Content::Section *found = changed.find(sectionName)) {
+        const qsizetype line = found->keys.value(keyName.toCaseFolded(), -1);
+        if (line >= 0) {
+            // Keep the key's stored spelling; only its value changes.
+            QStringView storedName;
+            parseLine(changed.lines[line], &storedName);
+            changed.lines[line] = storedName.toString() + u'=' + cleanValue;
+        } else {
+            changed.lines.insert(found->lastKey + 1, keyName + u'=' + cleanValue);
+        }
+    } else {
+        changed.lines.append(u'[' + sectionName + u']');
+        changed.lines.append(keyName + u'=' + cleanValue);
+    }
+    Save(changed);
+}
+
+void TIniFile::WriteInteger(const QString &section, const QString &key, int value)
+{
+    WriteString(section, key, QString::number(value));
+}
+
+void TIniFile::EraseSection(const QString &section)
+{
+    const Content &current = Load();
+    if (current.unreadable)
+        throw Error(WriteErrorMessage(m_fileName));
+
+    Content changed = current;
+    const QString folded = foldName(singleLine(section));
+    // From the back, so that the line numbers of earlier sections stay valid.
+    for (qsizetype i = changed.sections.size() - 1; i >= 0; --i) {
+        const Content::Section &candidate = changed.sections[i];
+        if (candidate.name.toCaseFolded() == folded)
+            changed.lines.remove(candidate.header, candidate.end - candidate.header);
+    }
+    Save(changed);
+}
+
+} // namespace lexivoce::lang
