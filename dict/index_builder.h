@@ -1,0 +1,51 @@
+#pragma once
+
+#include "dict/job_reporter.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace lexivoce::dict {
+
+// The index file of a dictionary: the extension of the file name (from its
+// last '.') replaced by ".index", or ".index" appended when there is none.
+QString IndexFileName(const QString &dictPath);
+
+// The index line builder, fed with the dictionary's bytes in pieces of any
+// size. Each entry runs from its '@' up to the next '@' or the end; its line
+// is: the head word (the bytes after '@' up to the first '/', LF or CR,
+// trimmed, a TAB inside it made a blank), TAB, offset, TAB, length (index
+// digits), LF; the last line has no LF. Bytes before the first '@' get a
+// line with an empty head word.
+class TIndexBuilder
+{
+public:
+    explicit TIndexBuilder(QByteArray &out) : m_out(out) {}
+
+    void Feed(const char *data, std::int64_t size);
+    // Writes the line of the last entry. Call once, after the last Feed.
+    void Finish();
+
+    std::int64_t Position() const { return m_pos; }
+
+private:
+    void EndEntryAt(std::int64_t atPosition);
+    void WriteLine(std::int64_t offset, std::int64_t length);
+
+    QByteArray &m_out;
+    QByteArray m_word;
+    std::int64_t m_pos = 0;
+    std::int64_t m_entryStart = 0;
+    bool m_collecting = false;
+};
+
+// Writes the index file of the dictionary at dictPath, replacing an existing
+// one atomically. Speaks MSG14 through the reporter first. Returns NoFile
+// (and says nothing) when there is no file at the path. Throws
+// lexivoce::Error when the dictionary cannot be opened or is 2 GB or larger,
+// or the index cannot be written; an existing index is then left as it was.
+TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter = nullptr);
+
+} // namespace lexivoce::dict

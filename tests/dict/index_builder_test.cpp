@@ -1,0 +1,148 @@
+#include "dict/index_builder.h"
+#include "dict/locked_file.h"
+#include "lang/error.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <unistd.h>
+
+namespace lexivoce::dict {
+namespace {
+
+QByteArray indexOf(const QByteArray &dictionary)
+{
+    QByteArray out;
+    TIndexBuilder builder(out);
+    builder.Feed(dictionary.constData(), dictionary.size());
+    builder.Finish();
+    return out;
+}
+
+TEST(IndexBuilder, LinesFollowTheEntries)
+{
+    struct Case
+    {
+        const char *Name;
+        QByteArray Dictionary;
+        QByteArray Index;
+    };
+    const std::vector<Case> cases = {
+        {"empty file", "", "\tA\tA"},
+        {"no @ at all", "hello\r\n", "\tA\tH"},
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF@a\r\n", "\tA\tD\na\tD\tE"},
+        {"word ends at / and is trimmed", "@abroad /x/\r\n-y\r\n@b /z/", "abroad\tA\tR\nb\tR\tG"},
+        {"head line without / loses its CR", "@abc\r\n@d", "abc\tA\tG\nd\tG\tC"},
+        {"[ does not end the word", "@book [buk]\n", "book [buk]\tA\tM"},
+        {"@ inside a line starts an entry", "@a\n-x@b\n", "a\tA\tF\nb\tF\tD"},
+        {"preamble", "xy@a", "\tA\tC\na\tC\tC"},
+        {"TAB inside the word becomes a blank", "@a\tb /x/\n", "a b\tA\tJ"},
+        {"LF ends collecting, later / is ignored", "@a\n/b/\n", "a\tA\tH"},
+        {"lone CR ends the word", "@a\r-b\r", "a\tA\tG"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(indexOf(c.Dictionary), c.Index);
+    }
+}
+
+TEST(IndexBuilder, PiecesOfAnySizeGiveTheSameIndex)
+{
+    const QByteArray dictionary = "pre@one /w/\r\n-a@two\r\n!x\r\n@  three  \r\n=a+b\r\n@";
+    const QByteArray whole = indexOf(dictionary);
+    for (int piece = 1; piece <= 5; ++piece) {
+        QByteArray out;
+        TIndexBuilder builder(out);
+        for (qsizetype at = 0; at < dictionary.size(); at += piece)
+            builder.Feed(dictionary.constData() + at, std::min<qsizetype>(piece, dictionary.size() - at));
+        builder.Finish();
+        EXPECT_EQ(out, whole) << "piece " << piece;
+    }
+}
+
+class BuildIndexTest : public test::TempDirTest
+{
+};
+
+struct Recorder : TJobReporter
+{
+    QStringList Notices;
+    QList<int> Percents;
+    int EventsUntilCancel = -1;
+
+    void Notice(const lang::TMessage &message) override { Notices.append(message.Text()); }
+    void Progress(int percent) override { Percents.append(percent); }
+    bool ProcessEvents() override { return EventsUntilCancel < 0 || EventsUntilCancel-- > 0; }
+};
+
+TEST_F(BuildIndexTest, WritesTheIndexBesideTheDictionaryAndReportsProgress)
+{
+    QByteArray dictionary;
+    for (int i = 0; i < 2000; ++i)
+        dictionary += "@word" + QByteArray::number(i) + " /x/\r\n-meaning\r\n";
+    WriteFile(QStringLiteral("big.dict"), dictionary);
+    Recorder recorder;
+    EXPECT_EQ(BuildIndex(QStringLiteral("big.dict"), &recorder), TJobResult::Done);
+    EXPECT_EQ(ReadFile(QStringLiteral("big.index")), indexOf(dictionary));
+    EXPECT_EQ(recorder.Notices, QStringList{QStringLiteral("Creating index file")});
+    ASSERT_FALSE(recorder.Percents.isEmpty());
+    EXPECT_EQ(recorder.Percents.front(), 0);
+    EXPECT_EQ(recorder.Percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(recorder.Percents.begin(), recorder.Percents.end()));
+}
+
+TEST_F(BuildIndexTest, MissingDictionarySaysAndWritesNothing)
+{
+    Recorder recorder;
+    EXPECT_EQ(BuildIndex(QStringLiteral("none.dict"), &recorder), TJobResult::NoFile);
+    EXPECT_TRUE(recorder.Notices.isEmpty());
+    EXPECT_FALSE(QFile::exists(QStringLiteral("none.index")));
+}
+
+TEST_F(BuildIndexTest, FailuresLeaveTheOldIndex)
+{
+    WriteFile(QStringLiteral("a.dict"), "@a\r\n");
+    WriteFile(QStringLiteral("a.index"), "old");
+
+    // A dictionary of 2 GB or more would need offsets that do not fit.
+    QFile big(PathOf(QStringLiteral("a.dict")));
+    ASSERT_TRUE(big.resize(kMaxDictionarySize + 1)); // sparse: takes no space
+    EXPECT_THROW(BuildIndex(QStringLiteral("a.dict")), Error);
+    EXPECT_EQ(ReadFile(QStringLiteral("a.index")), QByteArray("old"));
+    ASSERT_TRUE(big.resize(4));
+
+    // An index that cannot be created (its name is taken by a folder).
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("b.index")));
+    WriteFile(QStringLiteral("b.dict"), "@a\r\n");
+    EXPECT_THROW(BuildIndex(QStringLiteral("b.dict")), Error);
+}
+
+TEST_F(BuildIndexTest, CancellingKeepsTheOldIndex)
+{
+    // Large enough that the build takes more than one time slice.
+    QByteArray dictionary;
+    for (int i = 0; i < 400000; ++i)
+        dictionary += "@w" + QByteArray::number(i) + "\r\n-m\r\n";
+    WriteFile(QStringLiteral("c.dict"), dictionary);
+    WriteFile(QStringLiteral("c.index"), "old");
+    Recorder recorder;
+    recorder.EventsUntilCancel = 0;
+    const TJobResult result = BuildIndex(QStringLiteral("c.dict"), &recorder);
+    if (result == TJobResult::Done)
+        GTEST_SKIP() << "the build finished within one time slice";
+    EXPECT_EQ(result, TJobResult::Cancelled);
+    EXPECT_EQ(ReadFile(QStringLiteral("c.index")), QByteArray("old"));
+}
+
+TEST(IndexFileName, ReplacesTheExtensionOfTheFileNameOnly)
+{
+    EXPECT_EQ(IndexFileName(QStringLiteral("/d/en-vi.dict")), QStringLiteral("/d/en-vi.index"));
+    EXPECT_EQ(IndexFileName(QStringLiteral("words")), QStringLiteral("words.index"));
+    EXPECT_EQ(IndexFileName(QStringLiteral("a.b.c")), QStringLiteral("a.b.index"));
+    EXPECT_EQ(IndexFileName(QStringLiteral("my.dicts/words")), QStringLiteral("my.dicts/words.index"));
+}
+
+} // namespace
+} // namespace lexivoce::dict

@@ -1,0 +1,131 @@
+#include "dict/dict_file.h"
+#include "dict/word_list.h"
+#include "lang/error.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+namespace lexivoce::dict {
+namespace {
+
+const QByteArray kHeader = "h1\tA\tA\nh2\tA\tA\nh3\tA\tA\n";
+
+QStringList wordsOf(const TWordList &list)
+{
+    QStringList words;
+    for (int i = 0; i < list.Count(); ++i)
+        words.append(list.Word(i));
+    return words;
+}
+
+TEST(WordList, FillSkipsThreeLinesAndLinesWithoutTwoTabs)
+{
+    TWordList list;
+    list.Fill("a\tA\tA\r\n\r\nc\tA\tA\rone\tBk\tB\rk\ntwo\tC\nthree\tD\tE\tF\n\xC3\tA\tB");
+    // Lines: "a", "", "c" are skipped; "one" (CR ends the line, so its length
+    // is B); "two" lacks a second TAB; "k" none; "three" keeps everything
+    // after its second TAB as the length; a malformed word is empty.
+    EXPECT_EQ(wordsOf(list), (QStringList{QStringLiteral("one"), QStringLiteral("three"), QString()}));
+    EXPECT_EQ(list.Location(0), (TLocation{100, 1}));
+    EXPECT_EQ(list.Location(1), (TLocation{3, 4 * 64 + 5}));
+    EXPECT_EQ(list.Location(2), (TLocation{0, 1}));
+
+    list.Fill("x\tA\tA\ny\tA\tA\nz\tA\tA");
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(WordList, FillResetsTheModelOnce)
+{
+    TWordList list;
+    QSignalSpy resets(&list, &QAbstractItemModel::modelReset);
+    list.Fill(kHeader + "a\tA\tB\nb\tB\tB");
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(list.data(list.index(1)).toString(), QStringLiteral("b"));
+}
+
+TEST(WordList, FindNearestIsALowerCasedBinarySearch)
+{
+    TWordList list;
+    list.Fill(kHeader + "Apple\tA\tB\napple\tA\tB\napple tree\tA\tB\nbook\tA\tB\nvi\xE1\xBB\x87t\tA\tB");
+    const std::vector<std::pair<QString, int>> cases = {
+        {QString(), 0},
+        {QStringLiteral("a"), 0},
+        {QStringLiteral("APPLE"), 0},      // first of equal words
+        {QStringLiteral("apple "), 2},
+        {QStringLiteral("b"), 3},
+        {QStringLiteral(" book"), 0},      // the key is not trimmed
+        {QStringLiteral("VIỆT"), 4},
+        {QStringLiteral("zebra"), 5},      // greater than every word: the count
+    };
+    for (const auto &[key, position] : cases)
+        EXPECT_EQ(FindNearest(key, list), position) << key.toStdString();
+    EXPECT_EQ(FindNearest(QStringLiteral("a"), TWordList()), 0);
+}
+
+TEST(WordList, FindExactIgnoresCaseOnlyAndFindsTheTopmost)
+{
+    TWordList list;
+    list.Fill(kHeader + "Zed\tA\tB\napple\tB\tB\nApple\tC\tB\nVI\xE1\xBB\x86T\tD\tB\nbook [buk]\tE\tB");
+    EXPECT_EQ(FindExact(QStringLiteral("APPLE"), list), 1);
+    EXPECT_EQ(FindExact(QStringLiteral("zed"), list), 0);
+    EXPECT_EQ(FindExact(QStringLiteral("việt"), list), 3);
+    EXPECT_EQ(FindExact(QStringLiteral("book [BUK]"), list), 4);
+    EXPECT_EQ(FindExact(QStringLiteral("book"), list), -1);   // no partial match
+    EXPECT_EQ(FindExact(QStringLiteral(" zed"), list), -1);   // no trimming
+    EXPECT_EQ(FindExact(QString(), list), -1);
+    EXPECT_EQ(FindExact(QStringLiteral("a"), TWordList()), -1);
+}
+
+TEST(WordList, FindExactAgreesWithALinearSearchOnManyWords)
+{
+    QByteArray index = kHeader;
+    for (int i = 0; i < 5000; ++i)
+        index += "w" + QByteArray::number(i % 1700) + (i % 3 ? "" : "X") + "\tA\tB\n";
+    TWordList list;
+    list.Fill(index);
+    for (int probe = 0; probe < 1800; probe += 7) {
+        for (const QString &key : {QStringLiteral("w%1").arg(probe), QStringLiteral("W%1x").arg(probe)}) {
+            int expected = -1;
+            for (int i = 0; i < list.Count() && expected < 0; ++i) {
+                if (list.Word(i).compare(key, Qt::CaseInsensitive) == 0)
+                    expected = i;
+            }
+            EXPECT_EQ(FindExact(key, list), expected) << key.toStdString();
+        }
+    }
+}
+
+class DictFilesTest : public test::TempDirTest
+{
+};
+
+TEST_F(DictFilesTest, LoadIndexFailureLeavesTheListEmpty)
+{
+    TWordList list;
+    list.Fill(kHeader + "a\tA\tB");
+    EXPECT_THROW(LoadIndex(QStringLiteral("missing.index"), list), Error);
+    EXPECT_EQ(list.Count(), 0);
+    WriteFile(QStringLiteral("x.index"), kHeader + "a\tA\tB\nb\tB\tC");
+    LoadIndex(QStringLiteral("x.index"), list);
+    EXPECT_EQ(wordsOf(list), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+}
+
+TEST_F(DictFilesTest, EntriesAreReadByLocationClampedToTheFile)
+{
+    WriteFile(QStringLiteral("d.dict"), "@a\n-x\r\n@b\n");
+    TDictFile file;
+    EXPECT_TRUE(file.ReadEntry({0, 5}).isEmpty()); // not open
+    file.Open(QStringLiteral("d.dict"));
+    EXPECT_EQ(file.ReadEntry({0, 7}), QByteArray("@a\r\n-x\r\n"));
+    EXPECT_EQ(file.ReadEntry({7, 1000}), QByteArray("@b\r\n")); // stale length: to the end
+    EXPECT_TRUE(file.ReadEntry({100, 5}).isEmpty());            // past the end
+    EXPECT_TRUE(file.ReadEntry({-1, 5}).isEmpty());             // damaged index
+    EXPECT_TRUE(file.ReadEntry({0, -5}).isEmpty());
+    EXPECT_THROW(TDictFile().Open(QStringLiteral("missing.dict")), Error);
+}
+
+} // namespace
+} // namespace lexivoce::dict
