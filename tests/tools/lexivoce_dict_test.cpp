@@ -1,0 +1,96 @@
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+
+namespace lexivoce::test {
+namespace {
+
+class LexivoceDictTest : public TempDirTest
+{
+protected:
+    struct Run
+    {
+        int Exit;
+        QString Out;
+        QString Err;
+    };
+
+    Run run(const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(QStringLiteral(LEXIVOCE_DICT_BINARY), arguments);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        QByteArray sample = TestData(QStringLiteral("dict/sample.dict"));
+        ASSERT_FALSE(sample.isEmpty());
+        // Put one entry out of order so that --sort has work to do.
+        const qsizetype book = sample.indexOf("@book");
+        const QByteArray bookEntry = sample.mid(book, sample.indexOf("@Vi") - book);
+        sample.remove(book, bookEntry.size());
+        sample.insert(sample.indexOf("@abroad"), bookEntry);
+        WriteFile(QStringLiteral("sample.dict"), sample);
+    }
+};
+
+TEST_F(LexivoceDictTest, IndexFindRenderShow)
+{
+    EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("--sort"), QStringLiteral("sample.dict")}).Exit, 0);
+    EXPECT_TRUE(QFile::exists(QStringLiteral("sample.index")));
+
+    Run found = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QStringLiteral("BOOK [buk]")});
+    EXPECT_EQ(found.Exit, 0);
+    EXPECT_EQ(found.Out, QStringLiteral("3\tbook [buk]\n"));
+
+    Run missing = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QStringLiteral("zzz")});
+    EXPECT_EQ(missing.Exit, 2);
+    EXPECT_TRUE(missing.Out.isEmpty());
+
+    EXPECT_EQ(run({QStringLiteral("find"), QStringLiteral("--nearest"), QStringLiteral("sample.dict"),
+                   QStringLiteral("apple s")}).Out,
+              QStringLiteral("2\tapple tree\n"));
+    EXPECT_EQ(run({QStringLiteral("find"), QStringLiteral("--nearest"), QStringLiteral("sample.dict"),
+                   QStringLiteral("zzz")}).Out,
+              QStringLiteral("5\n"));
+
+    Run rendered = run({QStringLiteral("render"), QStringLiteral("sample.dict"), QStringLiteral("0")});
+    EXPECT_EQ(rendered.Exit, 0);
+    EXPECT_TRUE(rendered.Out.startsWith(QStringLiteral("0\t0\t0\tabroad \n1\t6\t-1\t/ə'brɔ:d/\n2\t1\t1\tphó từ\n")))
+        << rendered.Out.toStdString();
+    EXPECT_TRUE(rendered.Out.contains(QStringLiteral("\n4\t-6\t4\t#0\n")));
+    EXPECT_TRUE(rendered.Out.endsWith(QStringLiteral("\t0\t0\t\n")));
+
+    Run shown = run({QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("việt nam")});
+    EXPECT_EQ(shown.Exit, 0);
+    EXPECT_EQ(shown.Out, QStringLiteral("Việt Nam\ndanh từ\nnước Việt Nam\n\n"));
+}
+
+TEST_F(LexivoceDictTest, ErrorsAreOneLineAndExitOne)
+{
+    for (const QStringList &arguments : {
+             QStringList{QStringLiteral("index"), QStringLiteral("missing.dict")},
+             QStringList{QStringLiteral("find"), QStringLiteral("missing.dict"), QStringLiteral("a")},
+             QStringList{QStringLiteral("render"), QStringLiteral("sample.dict"), QStringLiteral("x")},
+             QStringList{QStringLiteral("frobnicate")},
+             QStringList{QStringLiteral("find"), QStringLiteral("--bogus"), QStringLiteral("a"), QStringLiteral("b")},
+         }) {
+        const Run result = run(arguments);
+        EXPECT_EQ(result.Exit, 1) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(result.Err.count(QLatin1Char('\n')), 1) << result.Err.toStdString();
+        EXPECT_TRUE(result.Out.isEmpty());
+    }
+    ASSERT_EQ(run({QStringLiteral("index"), QStringLiteral("sample.dict")}).Exit, 0);
+    EXPECT_EQ(run({QStringLiteral("render"), QStringLiteral("sample.dict"), QStringLiteral("5")}).Exit, 1);
+    EXPECT_EQ(run({QStringLiteral("--help")}).Exit, 0);
+}
+
+} // namespace
+} // namespace lexivoce::test

@@ -1,0 +1,221 @@
+// lexivoce-dict: the dictionary tools on the command line, for dictionary
+// authors, scripts and tests. Output goes to stdout as UTF-8; an error is one
+// line on stderr. Exit status: 0 success, 1 error, 2 not found.
+#include "dict/dict_file.h"
+#include "dict/dict_sorter.h"
+#include "dict/entry_renderer.h"
+#include "dict/index_builder.h"
+#include "dict/word_list.h"
+#include "lang/error.h"
+#include "view/styled_document.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace lexivoce;
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitError = 1;
+constexpr int kExitNotFound = 2;
+
+const char kUsage[] =
+    "Usage: lexivoce-dict COMMAND ARGUMENTS\n"
+    "\n"
+    "Commands:\n"
+    "  index [--sort] FILE        build FILE's index (sorting FILE first with --sort)\n"
+    "  find [--nearest] FILE WORD print POS<TAB>WORD of WORD in FILE's word list\n"
+    "                             (exact, letter case ignored; --nearest: the first\n"
+    "                             word not less than WORD, POS alone past the end)\n"
+    "  render FILE POS            print the items of the entry at word-list\n"
+    "                             position POS: ITEM<TAB>STYLE<TAB>PARA<TAB>TEXT\n"
+    "  show FILE WORD             print WORD's entry as plain text\n"
+    "\n"
+    "Exit status: 0 success, 1 error, 2 not found.\n";
+
+class UsageError : public Error
+{
+public:
+    using Error::Error;
+};
+
+void print(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
+
+// Progress and notices on a terminal only, so that scripts see clean output.
+class ConsoleReporter : public dict::TJobReporter
+{
+public:
+    ConsoleReporter() : m_terminal(::isatty(STDERR_FILENO) != 0) {}
+
+    void Notice(const lang::TMessage &message) override
+    {
+        if (m_terminal)
+            print(stderr, message.Text() + QLatin1Char('\n'));
+    }
+    void Progress(int percent) override
+    {
+        if (m_terminal)
+            print(stderr, QStringLiteral("\r%1 %").arg(percent) + (percent == 100 ? QStringLiteral("\n") : QString()));
+    }
+
+    bool IsTerminal() const { return m_terminal; }
+
+private:
+    bool m_terminal;
+};
+
+// Splits "--flag" options off the arguments.
+struct Arguments
+{
+    QStringList Flags;
+    QStringList Values;
+
+    Arguments(const QStringList &arguments, const QStringList &known)
+    {
+        for (const QString &argument : arguments) {
+            if (argument.startsWith(QLatin1String("--")) && Values.isEmpty()) {
+                if (!known.contains(argument))
+                    throw UsageError(QStringLiteral("unknown option %1").arg(argument));
+                Flags.append(argument);
+            } else {
+                Values.append(argument);
+            }
+        }
+    }
+
+    void Expect(qsizetype count) const
+    {
+        if (Values.size() != count)
+            throw UsageError(QStringLiteral("wrong number of arguments"));
+    }
+};
+
+int commandIndex(const Arguments &args)
+{
+    args.Expect(1);
+    const QString &file = args.Values[0];
+    ConsoleReporter reporter;
+    if (args.Flags.contains(QLatin1String("--sort"))
+        && dict::SortDictionary(file, &reporter) == dict::TJobResult::NoFile)
+        throw Error(QStringLiteral("%1: no such file").arg(file));
+    if (dict::BuildIndex(file, &reporter) == dict::TJobResult::NoFile)
+        throw Error(QStringLiteral("%1: no such file").arg(file));
+    reporter.Notice(lang::MSG15);
+    return kExitOk;
+}
+
+void loadWordList(const QString &file, dict::TWordList &list)
+{
+    dict::LoadIndex(dict::IndexFileName(file), list);
+}
+
+int commandFind(const Arguments &args)
+{
+    args.Expect(2);
+    dict::TWordList list;
+    loadWordList(args.Values[0], list);
+    const QString &word = args.Values[1];
+    if (args.Flags.contains(QLatin1String("--nearest"))) {
+        const int position = dict::FindNearest(word, list);
+        print(stdout, position < list.Count()
+                          ? QStringLiteral("%1\t%2\n").arg(position).arg(list.Word(position))
+                          : QStringLiteral("%1\n").arg(position));
+        return kExitOk;
+    }
+    const int position = dict::FindExact(word, list);
+    if (position < 0) {
+        print(stderr, QStringLiteral("lexivoce-dict: %1: not found\n").arg(word));
+        return kExitNotFound;
+    }
+    print(stdout, QStringLiteral("%1\t%2\n").arg(position).arg(list.Word(position)));
+    return kExitOk;
+}
+
+void renderAt(const QString &file, const dict::TWordList &list, int position,
+              view::TStyledDocument &document)
+{
+    dict::TDictFile dictFile;
+    dictFile.Open(file);
+    dict::RenderEntry(document, dictFile.ReadEntry(list.Location(position)));
+}
+
+int commandRender(const Arguments &args)
+{
+    args.Expect(2);
+    bool ok = false;
+    const int position = args.Values[1].toInt(&ok);
+    if (!ok)
+        throw UsageError(QStringLiteral("POS must be a number"));
+    dict::TWordList list;
+    loadWordList(args.Values[0], list);
+    if (position < 0 || position >= list.Count())
+        throw Error(QStringLiteral("position %1 is outside the word list (0..%2)").arg(position).arg(list.Count() - 1));
+    view::TStyledDocument document;
+    renderAt(args.Values[0], list, position, document);
+    QString out;
+    for (int i = 0; i < document.ItemCount(); ++i) {
+        const view::TDocItem &item = document.Item(i);
+        const QString text = item.StyleNo == view::kPictureStyle
+                                 ? QStringLiteral("#%1").arg(item.ImageIndex)
+                                 : item.Text;
+        out += QStringLiteral("%1\t%2\t%3\t%4\n").arg(i).arg(item.StyleNo).arg(item.ParaNo).arg(text);
+    }
+    print(stdout, out);
+    return kExitOk;
+}
+
+int commandShow(const Arguments &args)
+{
+    args.Expect(2);
+    dict::TWordList list;
+    loadWordList(args.Values[0], list);
+    const int position = dict::FindExact(args.Values[1], list);
+    if (position < 0) {
+        print(stderr, QStringLiteral("lexivoce-dict: %1: not found\n").arg(args.Values[1]));
+        return kExitNotFound;
+    }
+    view::TStyledDocument document;
+    renderAt(args.Values[0], list, position, document);
+    print(stdout, document.PlainText() + QLatin1Char('\n'));
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = app.arguments().mid(1);
+    if (arguments.isEmpty() || arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h")
+        || arguments[0] == QLatin1String("help")) {
+        std::fputs(kUsage, arguments.isEmpty() ? stderr : stdout);
+        return arguments.isEmpty() ? kExitError : kExitOk;
+    }
+    const QString command = arguments.takeFirst();
+    try {
+        if (command == QLatin1String("index"))
+            return commandIndex(Arguments(arguments, {QStringLiteral("--sort")}));
+        if (command == QLatin1String("find"))
+            return commandFind(Arguments(arguments, {QStringLiteral("--nearest")}));
+        if (command == QLatin1String("render"))
+            return commandRender(Arguments(arguments, {}));
+        if (command == QLatin1String("show"))
+            return commandShow(Arguments(arguments, {}));
+        throw UsageError(QStringLiteral("unknown command %1").arg(command));
+    } catch (const UsageError &error) {
+        print(stderr, QStringLiteral("lexivoce-dict: %1 (see lexivoce-dict --help)\n").arg(error.message()));
+    } catch (const Error &error) {
+        print(stderr, QStringLiteral("lexivoce-dict: %1\n").arg(error.message()));
+    } catch (const std::exception &error) {
+        print(stderr, QStringLiteral("lexivoce-dict: %1\n").arg(QString::fromLocal8Bit(error.what())));
+    }
+    return kExitError;
+}
