@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -20,6 +22,18 @@ QString IndexFileName(const QString &dictPath)
     const QString stem = dot > slash ? dictPath.left(dot) : dictPath;
     return stem + QStringLiteral(".index");
 }
+
+namespace {
+
+// Bytes that end the collecting of a head word: the next entry, a line end,
+// the start of a transcription.
+constexpr auto kEndsWord = [] {
+    std::array<bool, 256> table{};
+    table['@'] = table['\n'] = table['\r'] = table['/'] = true;
+    return table;
+}();
+
+} // namespace
 
 void TIndexBuilder::Feed(const char *data, std::int64_t size)
 {
@@ -36,9 +50,9 @@ void TIndexBuilder::Feed(const char *data, std::int64_t size)
             p = at;
         } else {
             const char *q = p;
-            while (q < end && *q != '@' && *q != '\n' && *q != '\r' && *q != '/')
+            while (q < end && !kEndsWord[static_cast<unsigned char>(*q)])
                 ++q;
-            m_word.append(p, q - p);
+            m_word.append(p, static_cast<size_t>(q - p));
             m_pos += q - p;
             p = q;
             if (p == end)
@@ -60,7 +74,7 @@ void TIndexBuilder::EndEntryAt(std::int64_t atPosition)
 {
     if (atPosition > m_entryStart) {
         WriteLine(m_entryStart, atPosition - m_entryStart);
-        m_out.append('\n');
+        m_out.push_back('\n');
     }
     m_entryStart = atPosition;
     m_collecting = true;
@@ -73,20 +87,38 @@ void TIndexBuilder::Finish()
     m_collecting = false;
 }
 
+namespace {
+
+// Index digits of value written backwards from end; returns the first digit.
+char *encodeBackwards(char *end, std::uint32_t value)
+{
+    do {
+        *--end = kIndexDigits[value % 64];
+        value /= 64;
+    } while (value != 0);
+    return end;
+}
+
+} // namespace
+
 void TIndexBuilder::WriteLine(std::int64_t offset, std::int64_t length)
 {
-    const qsizetype start = m_out.size();
-    m_out.append(TrimBytes(m_word));
+    const QByteArrayView word = TrimBytes(QByteArrayView(m_word.data(), static_cast<qsizetype>(m_word.size())));
+    const size_t start = m_out.size();
+    m_out.append(word.data(), static_cast<size_t>(word.size()));
     // A TAB inside the word would be read back as the field separator and
     // give the word a wrong offset.
-    for (qsizetype i = start; i < m_out.size(); ++i) {
+    for (size_t i = start; i < m_out.size(); ++i) {
         if (m_out[i] == '\t')
             m_out[i] = ' ';
     }
-    m_out.append('\t');
-    AppendIndexNumber(m_out, static_cast<std::uint32_t>(offset));
-    m_out.append('\t');
-    AppendIndexNumber(m_out, static_cast<std::uint32_t>(length));
+    char numbers[16];
+    char *end = numbers + sizeof numbers;
+    char *first = encodeBackwards(end, static_cast<std::uint32_t>(length));
+    *--first = '\t';
+    first = encodeBackwards(first, static_cast<std::uint32_t>(offset));
+    *--first = '\t';
+    m_out.append(first, static_cast<size_t>(end - first));
 }
 
 TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
@@ -110,8 +142,13 @@ TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
 
     constexpr std::int64_t kChunk = 256 * 1024;
     auto buffer = std::make_unique<char[]>(kChunk);
-    QByteArray lines;
-    TIndexBuilder builder(lines);
+    TIndexBuilder builder;
+    const auto flush = [&] {
+        const std::string_view lines = builder.Output();
+        if (index.write(lines.data(), static_cast<qint64>(lines.size())) != static_cast<qint64>(lines.size()))
+            throw Error(QStringLiteral("Cannot write file \"%1\". %2").arg(indexPath, index.errorString()));
+        builder.ClearOutput();
+    };
     pacer.SetProgress(0);
     try {
         for (;;) {
@@ -119,11 +156,8 @@ TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
             if (n == 0)
                 break;
             builder.Feed(buffer.get(), n);
-            if (lines.size() >= kChunk) {
-                if (index.write(lines) != lines.size())
-                    throw Error(QStringLiteral("Cannot write file \"%1\". %2").arg(indexPath, index.errorString()));
-                lines.clear();
-            }
+            if (builder.Output().size() >= kChunk)
+                flush();
             if (size > 0)
                 pacer.SetProgress(static_cast<int>(std::min<std::int64_t>(builder.Position(), size) * 100 / size));
             pacer.Step();
@@ -133,7 +167,8 @@ TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
         return TJobResult::Cancelled;
     }
     builder.Finish();
-    if (index.write(lines) != lines.size() || !index.commit())
+    flush();
+    if (!index.commit())
         throw Error(QStringLiteral("Cannot write file \"%1\". %2").arg(indexPath, index.errorString()));
     pacer.SetProgress(100);
     return TJobResult::Done;

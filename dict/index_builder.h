@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace lexivoce::dict {
 
@@ -22,20 +24,22 @@ QString IndexFileName(const QString &dictPath);
 class TIndexBuilder
 {
 public:
-    explicit TIndexBuilder(QByteArray &out) : m_out(out) {}
-
     void Feed(const char *data, std::int64_t size);
     // Writes the line of the last entry. Call once, after the last Feed.
     void Finish();
 
     std::int64_t Position() const { return m_pos; }
 
+    // The index lines produced so far; ClearOutput keeps the buffer for reuse.
+    std::string_view Output() const { return m_out; }
+    void ClearOutput() { m_out.clear(); }
+
 private:
     void EndEntryAt(std::int64_t atPosition);
     void WriteLine(std::int64_t offset, std::int64_t length);
 
-    QByteArray &m_out;
-    QByteArray m_word;
+    std::string m_out;
+    std::string m_word;
     std::int64_t m_pos = 0;
     std::int64_t m_entryStart = 0;
     bool m_collecting = false;

@@ -14,13 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const char *bytes = reinterpret_cast<const char *>(data);
     const auto length = static_cast<std::int64_t>(size);
 
-    QByteArray whole;
-    TIndexBuilder builder(whole);
+    TIndexBuilder builder;
     builder.Feed(bytes, length);
     builder.Finish();
+    const std::string_view whole = builder.Output();
 
-    QByteArray pieces;
-    TIndexBuilder pieceBuilder(pieces);
+    TIndexBuilder pieceBuilder;
     std::int64_t at = 0;
     while (at < length) {
         const std::int64_t piece = 1 + (data[at] % 7);
@@ -29,12 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         at += n;
     }
     pieceBuilder.Finish();
-    if (whole != pieces)
+    if (whole != pieceBuilder.Output())
         std::abort();
 
     // Every entry's location lies inside the file and they tile it.
     TWordList list;
-    list.Fill(QByteArray("\n\n\n") + whole);
+    list.Fill(QByteArray("\n\n\n") + QByteArray(whole.data(), static_cast<qsizetype>(whole.size())));
     std::int64_t expected = 0;
     for (int i = 0; i < list.Count(); ++i) {
         const TLocation location = list.Location(i);
