@@ -33,7 +33,7 @@ const char *const kEnglish[] = {"the", "a", "to", "of", "and", "in", "is", "it",
 class Writer
 {
 public:
-    explicit Writer(unsigned long long seed) : m_random(seed) {}
+    explicit Writer(unsigned long long start) : m_random(start) {}
 
     int Below(int n) { return static_cast<int>(m_random() % static_cast<unsigned long long>(n)); }
 
@@ -94,7 +94,7 @@ private:
 
 QByteArray GenerateDictionary(const TGeneratorOptions &options)
 {
-    Writer writer(options.Seed);
+    Writer writer(options.RandomStart);
     std::vector<std::string> heads;
     heads.reserve(static_cast<size_t>(options.Entries));
     std::unordered_set<std::string> seen;

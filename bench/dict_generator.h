@@ -7,13 +7,13 @@ namespace lexivoce::bench {
 // A synthetic but realistic English-Vietnamese dictionary: three header
 // entries, then entries with head words and transcriptions, word classes,
 // Vietnamese meanings, examples with translations and idioms, in UTF-8 with
-// CR LF line ends. The same seed gives the same bytes. About 135 bytes an
+// CR LF line ends. The same options give the same bytes. About 135 bytes an
 // entry on average (300,000 entries: about 40 MB).
 struct TGeneratorOptions
 {
     int Entries = 300000;
     bool Sorted = true;       // false: entries in random order
-    unsigned long long Seed = 20261208;
+    unsigned long long RandomStart = 20261208; // for std::mt19937_64
 };
 
 QByteArray GenerateDictionary(const TGeneratorOptions &options);

@@ -99,10 +99,7 @@ TJobResult SortDictionary(const QString &dictPath, TJobReporter *reporter)
     // Held until the new file is in place: no reader can open the old one
     // meanwhile, and a reader that already has it makes this fail at once.
     TLockedFile file;
-    file.Open(dictPath, TLockedFile::TLock::Exclusive);
-    const std::int64_t size = file.Size();
-    if (size > kMaxDictionarySize)
-        throw Error(TooLargeMessage(dictPath));
+    const std::int64_t size = OpenWholeDictionary(file, dictPath, TLockedFile::TLock::Exclusive);
 
     try {
         QByteArray bytes(size, Qt::Uninitialized);
@@ -122,7 +119,7 @@ TJobResult SortDictionary(const QString &dictPath, TJobReporter *reporter)
 
         QSaveFile out(dictPath);
         const auto fail = [&] {
-            return Error(QStringLiteral("Cannot write file \"%1\". %2").arg(dictPath, out.errorString()));
+            return Error(WriteFailedMessage(dictPath, out.errorString()));
         };
         if (!out.open(QIODevice::WriteOnly))
             throw fail();

@@ -130,10 +130,7 @@ TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
     pacer.Notice(lang::MSG14);
 
     TLockedFile dict;
-    dict.Open(dictPath, TLockedFile::TLock::Shared);
-    const std::int64_t size = dict.Size();
-    if (size > kMaxDictionarySize)
-        throw Error(TooLargeMessage(dictPath));
+    const std::int64_t size = OpenWholeDictionary(dict, dictPath, TLockedFile::TLock::Shared);
 
     const QString indexPath = IndexFileName(dictPath);
     QSaveFile index(indexPath);
@@ -146,7 +143,7 @@ TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
     const auto flush = [&] {
         const std::string_view lines = builder.Output();
         if (index.write(lines.data(), static_cast<qint64>(lines.size())) != static_cast<qint64>(lines.size()))
-            throw Error(QStringLiteral("Cannot write file \"%1\". %2").arg(indexPath, index.errorString()));
+            throw Error(WriteFailedMessage(indexPath, index.errorString()));
         builder.ClearOutput();
     };
     pacer.SetProgress(0);
@@ -169,7 +166,7 @@ TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
     builder.Finish();
     flush();
     if (!index.commit())
-        throw Error(QStringLiteral("Cannot write file \"%1\". %2").arg(indexPath, index.errorString()));
+        throw Error(WriteFailedMessage(indexPath, index.errorString()));
     pacer.SetProgress(100);
     return TJobResult::Done;
 }

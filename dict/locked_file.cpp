@@ -123,10 +123,19 @@ std::int64_t TLockedFile::Read(char *buffer, std::int64_t size)
     }
 }
 
-QString TooLargeMessage(const QString &path)
+std::int64_t OpenWholeDictionary(TLockedFile &file, const QString &path, TLockedFile::TLock lock)
 {
-    return QStringLiteral("The file \"%1\" is 2 GB or larger; Lexivoce cannot index files of that size.")
-        .arg(path);
+    file.Open(path, lock);
+    const std::int64_t size = file.Size();
+    if (size > kMaxDictionarySize)
+        throw Error(QStringLiteral("The file \"%1\" is 2 GB or larger; Lexivoce cannot index files of that size.")
+                        .arg(path));
+    return size;
+}
+
+QString WriteFailedMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Cannot write file \"%1\". %2").arg(path, reason);
 }
 
 } // namespace lexivoce::dict

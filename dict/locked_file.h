@@ -46,8 +46,14 @@ private:
 };
 
 // Files of 2 GiB or more cannot be described by the 32-bit offsets of an
-// index; the jobs refuse them with this error.
-QString TooLargeMessage(const QString &path);
+// index.
 inline constexpr std::int64_t kMaxDictionarySize = 0x7FFFFFFF;
+
+// Opens a dictionary for a job that reads it whole and returns its size.
+// Throws like TLockedFile::Open, and when the file is too large to index.
+std::int64_t OpenWholeDictionary(TLockedFile &file, const QString &path, TLockedFile::TLock lock);
+
+// The error text for a file that could not be written.
+QString WriteFailedMessage(const QString &path, const QString &reason);
 
 } // namespace lexivoce::dict

@@ -10,12 +10,7 @@
 
 #include <climits>
 
-#ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#else
-#include <QDateTime>
-#include <QFileInfo>
-#endif
 
 namespace lexivoce::lang {
 
@@ -39,7 +34,6 @@ struct Stamp
 Stamp stampOf(const QString &fileName)
 {
     Stamp stamp;
-#ifdef Q_OS_UNIX
     struct stat st {};
     if (::stat(QFile::encodeName(fileName).constData(), &st) != 0)
         return stamp;
@@ -49,15 +43,6 @@ Stamp stampOf(const QString &fileName)
     stamp.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     stamp.inode = st.st_ino;
     stamp.device = st.st_dev;
-#else
-    const QFileInfo info(fileName);
-    if (!info.exists())
-        return stamp;
-    stamp.exists = true;
-    stamp.size = info.size();
-    stamp.mtimeNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
-    stamp.ctimeNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
-#endif
     return stamp;
 }
 
