@@ -1,0 +1,95 @@
+#include "speech/fake/fake_voice.h"
+
+#include "lang/error.h"
+#include "speech/wave_file.h"
+
+#include <algorithm>
+
+namespace lexivoce::speech::fake {
+
+TFakeVoice::TFakeVoice(QObject *parent)
+    : TVoiceObject(parent)
+{
+    Voices = {
+        {QStringLiteral("gmw/en"), QStringLiteral("English (Great Britain)"), QStringLiteral("en-gb")},
+        {QStringLiteral("aav/vi"), QStringLiteral("Vietnamese (Northern)"), QStringLiteral("vi")},
+    };
+}
+
+QStringList TFakeVoice::Spoken() const
+{
+    QStringList spoken;
+    for (const TCall &call : Calls) {
+        if (call.Operation == QLatin1String("speak") && !call.Text.isEmpty())
+            spoken.append(call.Text);
+    }
+    return spoken;
+}
+
+void TFakeVoice::SetVoice(int index)
+{
+    if (index < 0 || index >= Voices.size())
+        return;
+    m_voice = index;
+    Calls.append({QStringLiteral("voice"), Voices[index].Description, index});
+}
+
+void TFakeVoice::SetRate(int rate)
+{
+    m_rate = std::clamp(rate, -10, 10);
+    Calls.append({QStringLiteral("rate"), QString(), m_rate});
+}
+
+void TFakeVoice::SetVolume(int volume)
+{
+    m_volume = std::clamp(volume, 0, 100);
+    Calls.append({QStringLiteral("volume"), QString(), m_volume});
+}
+
+int TFakeVoice::Speak(const QString &text, int flags)
+{
+    Calls.append({QStringLiteral("speak"), text, flags});
+    if (flags & svsfPurgeBeforeSpeak)
+        Queued.clear();
+    if (text.isEmpty())
+        return 0;
+    Queued.append(text);
+    ++m_lastStreamNumber;
+    Q_EMIT StartStream(m_lastStreamNumber, 0);
+    if (!(flags & svsfAsync))
+        FinishSpeaking();
+    return m_lastStreamNumber;
+}
+
+void TFakeVoice::FinishSpeaking()
+{
+    const int count = static_cast<int>(Queued.size());
+    Queued.clear();
+    for (int i = count - 1; i >= 0; --i)
+        Q_EMIT EndStream(m_lastStreamNumber - i, 0);
+}
+
+void TFakeVoice::RaiseWord(int characterPosition, int length)
+{
+    Q_EMIT Word(m_lastStreamNumber, 0, characterPosition, length);
+}
+
+void TFakeVoice::Pause()
+{
+    Calls.append({QStringLiteral("pause"), QString(), 0});
+}
+
+void TFakeVoice::Resume()
+{
+    Calls.append({QStringLiteral("resume"), QString(), 0});
+}
+
+void TFakeVoice::SetAudioOutputStream(TSpeechFileStream *stream)
+{
+    Calls.append({QStringLiteral("output"), stream ? QStringLiteral("file") : QStringLiteral("audio"), 0});
+    if (stream && RefuseFileOutput)
+        throw Error(QStringLiteral("The voice cannot write this file."));
+    m_stream = stream;
+}
+
+} // namespace lexivoce::speech::fake
