@@ -7,9 +7,14 @@
 #include "dict/index_builder.h"
 #include "dict/word_list.h"
 #include "lang/error.h"
+#include "speech/output_format.h"
+#include "speech/speakers.h"
+#include "speech/voice_object.h"
 #include "view/styled_document.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QHash>
 #include <QStringList>
 
 #include <cstdio>
@@ -34,6 +39,11 @@ const char kUsage[] =
     "  render FILE POS            print the items of the entry at word-list\n"
     "                             position POS: ITEM<TAB>STYLE<TAB>PARA<TAB>TEXT\n"
     "  show FILE WORD             print WORD's entry as plain text\n"
+    "  voices                     list the installed voices, one a line, in engine order\n"
+    "  say [--voice NAME] [--rate N] [--pitch N] [--volume N] [--punctuation]\n"
+    "      [--out FILE.wav [--format ofNAME]] TEXT\n"
+    "                             speak TEXT (rate and pitch -10..10, volume 0..100),\n"
+    "                             or write it to a wave file (default of11kHz16BitMono)\n"
     "\n"
     "Exit status: 0 success, 1 error, 2 not found.\n";
 
@@ -72,21 +82,27 @@ private:
     bool m_terminal;
 };
 
-// Splits "--flag" options off the arguments.
+// Splits "--flag" and "--option VALUE" options off the arguments.
 struct Arguments
 {
     QStringList Flags;
+    QHash<QString, QString> Options;
     QStringList Values;
 
-    Arguments(const QStringList &arguments, const QStringList &known)
+    Arguments(QStringList arguments, const QStringList &flags, const QStringList &options = {})
     {
-        for (const QString &argument : arguments) {
-            if (argument.startsWith(QLatin1String("--")) && Values.isEmpty()) {
-                if (!known.contains(argument))
-                    throw UsageError(QStringLiteral("unknown option %1").arg(argument));
-                Flags.append(argument);
-            } else {
+        while (!arguments.isEmpty()) {
+            const QString argument = arguments.takeFirst();
+            if (!argument.startsWith(QLatin1String("--")) || !Values.isEmpty()) {
                 Values.append(argument);
+            } else if (flags.contains(argument)) {
+                Flags.append(argument);
+            } else if (options.contains(argument)) {
+                if (arguments.isEmpty())
+                    throw UsageError(QStringLiteral("%1 needs a value").arg(argument));
+                Options.insert(argument, arguments.takeFirst());
+            } else {
+                throw UsageError(QStringLiteral("unknown option %1").arg(argument));
             }
         }
     }
@@ -95,6 +111,17 @@ struct Arguments
     {
         if (Values.size() != count)
             throw UsageError(QStringLiteral("wrong number of arguments"));
+    }
+
+    int Number(const QString &option, int fallback) const
+    {
+        if (!Options.contains(option))
+            return fallback;
+        bool ok = false;
+        const int value = Options.value(option).toInt(&ok);
+        if (!ok)
+            throw UsageError(QStringLiteral("%1 must be a number").arg(option));
+        return value;
     }
 };
 
@@ -188,6 +215,49 @@ int commandShow(const Arguments &args)
     return kExitOk;
 }
 
+int commandVoices(const Arguments &args)
+{
+    args.Expect(0);
+    speech::TSpeaker5 speaker;
+    QString out;
+    for (const QString &name : std::as_const(speaker.VoiceNames))
+        out += name + u'\n';
+    print(stdout, out);
+    return kExitOk;
+}
+
+int commandSay(const Arguments &args)
+{
+    args.Expect(1);
+    speech::TSpeaker5 speaker;
+    speaker.setObjectName(QStringLiteral("say"));
+    if (args.Options.contains(QStringLiteral("--voice")))
+        speaker.SelectVoice(args.Options.value(QStringLiteral("--voice")));
+    speaker.SetSpeed(args.Number(QStringLiteral("--rate"), 0));
+    speaker.SetPitch(args.Number(QStringLiteral("--pitch"), 0));
+    speaker.SetVolume(args.Number(QStringLiteral("--volume"), 100));
+    speaker.SpeakPunctuation = args.Flags.contains(QStringLiteral("--punctuation"));
+    speaker.Text = QStringList{args.Values[0]};
+    if (args.Options.contains(QStringLiteral("--out"))) {
+        speaker.Output = speech::soFile;
+        speaker.FileName = args.Options.value(QStringLiteral("--out"));
+        if (args.Options.contains(QStringLiteral("--format"))) {
+            const auto format = speech::OutputFormatFromName(args.Options.value(QStringLiteral("--format")));
+            if (!format)
+                throw UsageError(QStringLiteral("unknown format %1").arg(args.Options.value(QStringLiteral("--format"))));
+            speaker.OutputFormat = *format;
+        }
+        speaker.Speak();
+        return kExitOk;
+    }
+    QEventLoop loop;
+    QObject::connect(speaker.VoiceObject(), &speech::TVoiceObject::EndStream, &loop, &QEventLoop::quit);
+    speaker.Speak();
+    if (speaker.State() == speech::ssSpeaking)
+        loop.exec();
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -209,6 +279,12 @@ int main(int argc, char **argv)
             return commandRender(Arguments(arguments, {}));
         if (command == QLatin1String("show"))
             return commandShow(Arguments(arguments, {}));
+        if (command == QLatin1String("voices"))
+            return commandVoices(Arguments(arguments, {}));
+        if (command == QLatin1String("say"))
+            return commandSay(Arguments(arguments, {QStringLiteral("--punctuation")},
+                                        {QStringLiteral("--voice"), QStringLiteral("--rate"), QStringLiteral("--pitch"),
+                                         QStringLiteral("--volume"), QStringLiteral("--out"), QStringLiteral("--format")}));
         throw UsageError(QStringLiteral("unknown command %1").arg(command));
     } catch (const UsageError &error) {
         print(stderr, QStringLiteral("lexivoce-dict: %1 (see lexivoce-dict --help)\n").arg(error.message()));
