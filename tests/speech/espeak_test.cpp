@@ -186,6 +186,21 @@ TEST(EspeakVoice, StopSilencesAtOnceAndDropsTheQueue)
     EXPECT_EQ(ended.count(), 0); // events of purged speech never arrive
 }
 
+TEST(EspeakVoice, PauseHoldsTheAudioAndResumeGoesOn)
+{
+    CapturedVoice a(true);
+    a.voice.Speak(QStringLiteral("Pausing in the middle of a sentence must keep the rest of it for later."), svsfAsync);
+    ASSERT_TRUE(a.sink->WaitForSamples(2205, 5000ms));
+    a.voice.Pause();
+    std::this_thread::sleep_for(30ms);
+    const std::size_t paused = a.sink->SampleCount();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(a.sink->SampleCount(), paused);
+    EXPECT_EQ(a.voice.RunningState(), srseIsSpeaking);
+    a.voice.Resume();
+    EXPECT_TRUE(a.sink->WaitForSamples(paused + 2205, 5000ms));
+}
+
 TEST(EspeakVoice, TwoVoiceObjectsSpeakAtTheSameTime)
 {
     CapturedVoice a(true);
