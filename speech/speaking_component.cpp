@@ -3,6 +3,7 @@
 #include "speech/keyboard_echo.h"
 #include "speech/lock_keys.h"
 #include "speech/speakers.h"
+#include "speech/web_element.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -450,6 +451,20 @@ void TControlSubClass::SpeakFromHook(const QString &text)
         m_speaker->Stop();
         m_speaker->Text = QStringList{trimmed};
         m_speaker->Speak();
+    } catch (...) {
+    }
+}
+
+void TControlSubClass::AnnounceWebElement(const TWebDocument *document)
+{
+    try {
+        const TWebElement *element = ActiveWebElement(document);
+        if (!element || element->TagName() == QLatin1String("BODY"))
+            return;
+        QString text = DescribeWebElement(element, m_owner->Words);
+        if (m_owner->OnBeforeSpeak)
+            m_owner->OnBeforeSpeak(m_owner, m_control, text);
+        SpeakFromHook(text);
     } catch (...) {
     }
 }

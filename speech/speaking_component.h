@@ -40,6 +40,9 @@ public:
     void AnnounceControl(QWidget *control);
     // Speaks text trimmed; nothing for an empty text or a lone comma.
     void SpeakFromHook(const QString &text);
+    // Speaks the active element of a web page (inside frames), unless it is
+    // the page's body; a failing page ends the announcement silently.
+    void AnnounceWebElement(const class TWebDocument *document);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

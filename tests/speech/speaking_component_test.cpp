@@ -29,6 +29,41 @@ namespace {
 
 using fake::TFakeVoice;
 
+// A small in-memory page.
+class Element : public TWebElement
+{
+public:
+    QString Tag;
+    std::map<QString, QString> Attributes;
+    QString Inner;
+    QString Selected;
+    TWebDocument *Frame = nullptr;
+    bool Broken = false;
+
+    QString TagName() const override
+    {
+        if (Broken)
+            throw std::runtime_error("page object failed");
+        return Tag;
+    }
+    QString Attribute(const QString &name) const override
+    {
+        const auto it = Attributes.find(name);
+        return it == Attributes.end() ? QString() : it->second;
+    }
+    bool HasAttribute(const QString &name) const override { return Attributes.count(name) > 0; }
+    QString InnerText() const override { return Inner; }
+    QString SelectedOptionText() const override { return Selected; }
+    TWebDocument *FrameDocument() const override { return Frame; }
+};
+
+class Document : public TWebDocument
+{
+public:
+    TWebElement *Active = nullptr;
+    TWebElement *ActiveElement() const override { return Active; }
+};
+
 class SpeakingComponentTest : public ::testing::Test
 {
 protected:
@@ -309,6 +344,33 @@ TEST_F(SpeakingComponentTest, RecordsFollowTheirControlsAndTheSpeaker)
     sp->SpeakText(QStringLiteral("nobody hears this"));
 }
 
+TEST_F(SpeakingComponentTest, WebElementsAreAnnouncedButNotTheBody)
+{
+    auto *edit = add(new QLineEdit);
+    show();
+    TControlSubClass *record = sp->FindRecord(edit);
+    ASSERT_NE(record, nullptr);
+    Element field;
+    field.Tag = QStringLiteral("INPUT");
+    field.Attributes = {{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("value"), QStringLiteral("xin chào")}};
+    Document page;
+    page.Active = &field;
+    record->AnnounceWebElement(&page);
+    EXPECT_EQ(said(), QStringLiteral("xin chào"));
+
+    Element body;
+    body.Tag = QStringLiteral("BODY");
+    body.Inner = QStringLiteral("the whole page");
+    page.Active = &body;
+    const int before = speakCount();
+    record->AnnounceWebElement(&page);
+    Element broken;
+    broken.Broken = true;
+    page.Active = &broken;
+    record->AnnounceWebElement(&page);
+    EXPECT_EQ(speakCount(), before);
+}
+
 TEST(KeyboardEcho, WordAtCaretAndCharacterWords)
 {
     const QString text = QStringLiteral("say \"xin-chào\", friend");
@@ -330,41 +392,6 @@ TEST(KeyboardEcho, WordAtCaretAndCharacterWords)
     };
     EXPECT_EQ(CharacterWord(words, u"?", &component), QStringLiteral("dấu hỏi"));
 }
-
-// A small in-memory page.
-class Element : public TWebElement
-{
-public:
-    QString Tag;
-    std::map<QString, QString> Attributes;
-    QString Inner;
-    QString Selected;
-    TWebDocument *Frame = nullptr;
-    bool Broken = false;
-
-    QString TagName() const override
-    {
-        if (Broken)
-            throw std::runtime_error("page object failed");
-        return Tag;
-    }
-    QString Attribute(const QString &name) const override
-    {
-        const auto it = Attributes.find(name);
-        return it == Attributes.end() ? QString() : it->second;
-    }
-    bool HasAttribute(const QString &name) const override { return Attributes.count(name) > 0; }
-    QString InnerText() const override { return Inner; }
-    QString SelectedOptionText() const override { return Selected; }
-    TWebDocument *FrameDocument() const override { return Frame; }
-};
-
-class Document : public TWebDocument
-{
-public:
-    TWebElement *Active = nullptr;
-    TWebElement *ActiveElement() const override { return Active; }
-};
 
 TEST(WebElements, KindsDescriptionsAndFrames)
 {
