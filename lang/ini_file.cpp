@@ -243,6 +243,12 @@ TIniFile::TIniFile(const QString &fileName)
 
 TIniFile::~TIniFile() = default;
 
+void TIniFile::SetFileName(const QString &fileName)
+{
+    m_fileName = fileName;
+    m_cache.reset();
+}
+
 QString TIniFile::WriteErrorMessage(const QString &fileName)
 {
     return QStringLiteral("Unable to write to %1").arg(fileName);

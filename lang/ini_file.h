@@ -75,6 +75,10 @@ public:
     // The error text for a failed write of fileName.
     static QString WriteErrorMessage(const QString &fileName);
 
+protected:
+    // Points the object at another file (the language switch reuses it).
+    void SetFileName(const QString &fileName);
+
 private:
     struct Content;
     const Content &Load() const;

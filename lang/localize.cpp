@@ -1,0 +1,80 @@
+#include "lang/localize.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace lexivoce::lang {
+
+QString LanguageFileName(const QString &code)
+{
+    return LanguageFolderName() + QStringLiteral("/Lexivoce.") + code;
+}
+
+TLocalize::TLocalize()
+    : TIniFile(LanguageFileName(QStringLiteral("eng")))
+{
+    // The program file's name would be "lexivoce" here; the language files
+    // keep one spelling on a file system that tells letter cases apart.
+    LanguageFolder = LanguageFolderName();
+    LanguageCode = QStringLiteral("eng");
+    LanguageFile = LanguageFileName(LanguageCode);
+    QDir().mkpath(LanguageFolder);
+    WriteBackDefaults = true;
+}
+
+TLocalize::TLocalize(const QString &fileName)
+    : TIniFile(fileName)
+{
+    Create(fileName);
+}
+
+void TLocalize::Create(const QString &fileName)
+{
+    QString name = fileName;
+    const qsizetype slash = name.lastIndexOf(u'/');
+    LanguageFolder = slash >= 0 ? name.left(slash + 1) : QString();
+    if (LanguageFolder.isEmpty()) {
+        LanguageFolder = QCoreApplication::applicationDirPath() + u'/';
+        name = LanguageFolder + name;
+    }
+    const QString base = name.mid(name.lastIndexOf(u'/') + 1);
+    const qsizetype dot = base.lastIndexOf(u'.');
+    QString code = dot >= 0 ? base.mid(dot + 1) : QString();
+    if (code.isEmpty()) {
+        code = QStringLiteral("eng");
+        if (!name.endsWith(u'.'))
+            name += u'.';
+        name += code;
+    }
+    QDir().mkpath(LanguageFolder);
+    SetFileName(name);
+    LanguageFile = name;
+    LanguageCode = code;
+    WriteBackDefaults = true;
+}
+
+QString TLocalize::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    const QString value = TIniFile::ReadString(section, key, QString());
+    if (!value.isEmpty())
+        return value;
+    if (WriteBackDefaults) {
+        // Writing back is part of reading here: the file learns every text
+        // the program asked for.
+        const_cast<TLocalize *>(this)->WriteString(section, key, defaultValue);
+    }
+    return defaultValue;
+}
+
+void TLocalize::SetLanguage(const QString &code)
+{
+    if (code.isEmpty() || code == LanguageCode)
+        return;
+    const QFileInfo info(LanguageFile);
+    const QString stem = info.completeBaseName().isEmpty() ? info.fileName() : info.completeBaseName();
+    const QString folder = LanguageFile.left(LanguageFile.size() - info.fileName().size());
+    Create(folder + stem + u'.' + code);
+}
+
+} // namespace lexivoce::lang

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "lang/ini_file.h"
+
+class QObject;
+
+namespace lexivoce::lang {
+
+// The folder of the language files, under the current directory.
+inline QString LanguageFolderName() { return QStringLiteral("LANG"); }
+// "LANG/Lexivoce." + code.
+QString LanguageFileName(const QString &code);
+
+// The interface localizer: an ini-file object on the current language file
+// whose ReadString falls back to the caller's default and writes that
+// default into the file, so that a language file fills itself with every
+// text the program asks for, ready to be translated.
+class TLocalize : public TIniFile
+{
+public:
+    // On "LANG/Lexivoce.eng".
+    TLocalize();
+    // On fileName: its folder is the file's folder (the program's folder
+    // when it has none); its code is its extension ("eng", and ".eng"
+    // appended, when it has none). The folder is created when missing.
+    explicit TLocalize(const QString &fileName);
+
+    // The value, or defaultValue when the key is missing or empty; then the
+    // default is also written into the file (when WriteBackDefaults). Throws
+    // lexivoce::Error("Unable to write to %s") when that write fails.
+    QString ReadString(const QString &section, const QString &key,
+                       const QString &defaultValue) const override;
+
+    // Switches to the file of code (the extension replaced); the same code
+    // or none changes nothing.
+    void SetLanguage(const QString &code);
+
+    // Replaces the texts of component and of everything it owns from
+    // section CONTROLS (see translate_component.cpp).
+    void TranslateComponent(QObject *component);
+
+    QString LanguageFolder;  // with its trailing separator when it came from a file name
+    QString LanguageCode;
+    bool WriteBackDefaults = true;
+    QString LanguageFile;
+
+private:
+    void Create(const QString &fileName);
+};
+
+} // namespace lexivoce::lang
