@@ -1,6 +1,8 @@
 #include "dict/entry_renderer.h"
 #include "view/styled_document.h"
 
+#include "tests/support/sample_entry.h"
+
 #include <gtest/gtest.h>
 
 #include <QString>
@@ -41,15 +43,7 @@ void render(const char *entry, view::TStyledDocument &doc)
     RenderEntry(doc, QByteArrayView(entry));
 }
 
-const char kSample[] =
-    "@abroad /ə'brɔ:d/\r\n"
-    "*phó từ\r\n"
-    "-ở nước ngoài, ra nước ngoài\r\n"
-    "=to live abroad+ sống ở nước ngoài\r\n"
-    "=to go abroad+ đi ra nước ngoài\r\n"
-    "!from abroad\r\n"
-    "-từ nước ngoài\r\n"
-    "=these machines were brought from abroad+những chiếc máy này mang từ nước ngoài vào\r\n";
+using test::kSampleEntry;
 
 const std::vector<Item> kSampleItems = {
     {"abroad ", 0, 0}, {"/ə'brɔ:d/", 6, -1},
@@ -67,15 +61,15 @@ const std::vector<Item> kSampleItems = {
 TEST(RenderEntry, SampleEntryGivesTheExactItems)
 {
     view::TStyledDocument doc;
-    render(kSample, doc);
+    render(kSampleEntry, doc);
     expectItems(doc, kSampleItems);
 }
 
 TEST(RenderEntry, LfOnlyAndLoneCrRenderLikeCrLf)
 {
-    QByteArray lf(kSample);
+    QByteArray lf(kSampleEntry);
     lf.replace("\r\n", "\n");
-    QByteArray cr(kSample);
+    QByteArray cr(kSampleEntry);
     cr.replace("\r\n", "\r");
     for (const QByteArray &entry : {lf, cr}) {
         view::TStyledDocument doc;

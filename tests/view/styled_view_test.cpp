@@ -2,6 +2,8 @@
 
 #include "dict/entry_renderer.h"
 
+#include "tests/support/sample_entry.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractTextDocumentLayout>
@@ -30,15 +32,7 @@ void PrintTo(const TItemPos &pos, std::ostream *os)
 
 namespace {
 
-const char kSample[] =
-    "@abroad /ə'brɔ:d/\r\n"
-    "*phó từ\r\n"
-    "-ở nước ngoài, ra nước ngoài\r\n"
-    "=to live abroad+ sống ở nước ngoài\r\n"
-    "=to go abroad+ đi ra nước ngoài\r\n"
-    "!from abroad\r\n"
-    "-từ nước ngoài\r\n"
-    "=these machines were brought from abroad+những chiếc máy này mang từ nước ngoài vào\r\n";
+using test::kSampleEntry;
 
 // Items of the sample, and the document positions where they start.
 enum : int {
@@ -55,7 +49,7 @@ protected:
         m_view.resize(420, 600);
         m_view.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_view));
-        dict::RenderEntry(*m_view.Document(), QByteArrayView(kSample));
+        dict::RenderEntry(*m_view.Document(), QByteArrayView(kSampleEntry));
     }
 
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int times = 1)
@@ -422,7 +416,7 @@ TEST_F(StyledView, ModelSignalsDriveTheView)
 
     other.reset();
     EXPECT_EQ(m_view.ItemCount(), 0) << "the view falls back to its own model";
-    dict::RenderEntry(*m_view.Document(), QByteArrayView(kSample));
+    dict::RenderEntry(*m_view.Document(), QByteArrayView(kSampleEntry));
     EXPECT_EQ(m_view.ItemCount(), iLast + 1);
 }
 
