@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace lexivoce::lang {
@@ -14,16 +15,54 @@ struct TMessage
     const char *Default; // UTF-8
 
     QString Text() const { return QString::fromUtf8(Default); }
+    QString SectionName() const { return QString::fromLatin1(Section); }
+    QString KeyName() const { return QString::fromLatin1(Key); }
 };
 
 inline constexpr const char *kMessages = "MESSAGES";
 inline constexpr const char *kControls = "CONTROLS";
 
+// Section MESSAGES. The English defaults are kept word for word, slips
+// included: they are what translators work from, and the shipped English file
+// is where they read well.
+inline constexpr TMessage MSG01{kMessages, "MSG01", "Veltari Talking dictionary"};
+inline constexpr TMessage MSG02{kMessages, "MSG02", "Delete all"};
+inline constexpr TMessage MSG03{kMessages, "MSG03", "The new item has been added"};
+inline constexpr TMessage MSG04{kMessages, "MSG04", "The selected item has been modified"};
+inline constexpr TMessage MSG05{kMessages, "MSG05", "select"};
+inline constexpr TMessage MSG06{kMessages, "MSG06", "The list is empty"};
+inline constexpr TMessage MSG07{kMessages, "MSG07", "Error"};
+inline constexpr TMessage MSG08{kMessages, "MSG08", "Do you want to print all ?"};
+inline constexpr TMessage MSG09{kMessages, "MSG09", "Confirmation"};
+inline constexpr TMessage MSG10{kMessages, "MSG10", "Printed by Lexivoce"};
 inline constexpr TMessage MSG11{kMessages, "MSG11", "%s dictionary is ready"};
 inline constexpr TMessage MSG12{kMessages, "MSG12", "Loading %s dictionary"};
 inline constexpr TMessage MSG13{kMessages, "MSG13", "The word you have typed does not exists"};
 inline constexpr TMessage MSG14{kMessages, "MSG14", "Creating index file"};
 inline constexpr TMessage MSG15{kMessages, "MSG15", "Index file has been created"};
+inline constexpr TMessage MSG16{kMessages, "MSG16", "The selected item has been deleted"};
 inline constexpr TMessage MSG17{kMessages, "MSG17", "Sorting dict file"};
+
+// The file dialog's messages; like its captions, Vietnamese by default.
+inline constexpr TMessage MSGFILEDLG001{kMessages, "MSGFILEDLG001", "Không có tập tin trong thư mục."};
+inline constexpr TMessage MSGFILEDLG002{kMessages, "MSGFILEDLG002", "Bạn muốn xoá tạm thời %s ?"};
+inline constexpr TMessage MSGFILEDLG003{kMessages, "MSGFILEDLG003", "Bạn muốn xoá tạm thời %d tập tin, thư mục ?"};
+inline constexpr TMessage MSGFILEDLG004{kMessages, "MSGFILEDLG004", "Bạn muốn xoá hẳn %s ?"};
+inline constexpr TMessage MSGFILEDLG005{kMessages, "MSGFILEDLG005", "Bạn muốn xoá hẳn %d tập tin, thư mục ?"};
+
+// Keys of section CONTROLS that code asks for by name, outside the walk over
+// a window's components.
+// The main window's status bar while a word list loads.
+inline constexpr TMessage CtlStatusBar{kControls, "statusBar", "Loading..."};
+// The dictionary manager's file-type list for the file dialog.
+inline constexpr TMessage CtlDocFileType{kControls, "cboDocFileType", "Từ điển (*.dict)|*.dict|"};
+// The dictionary manager's caption for the file dialog.
+inline constexpr TMessage CtlOpenFileDialog{kControls, "frmOpenFileDialog", "Mở từ điển"};
+// The file dialog's OK caption when OK opens, and when it saves.
+inline constexpr TMessage CtlOpenDlgOK{kControls, "btnOpenDlgOK", "Mở"};
+inline constexpr TMessage CtlSaveDlgOK{kControls, "btnSaveDlgOK", "Lưu"};
+
+// Every text above: the messages in key order, then the CONTROLS keys.
+const QList<TMessage> &AllMessages();
 
 } // namespace lexivoce::lang
