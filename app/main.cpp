@@ -1,7 +1,9 @@
 // Lexivoce: the talking dictionary. The main window comes with its own
 // module; until then the program opens an empty window under its title.
-// `lexivoce --demo-controls` shows every kind of control, spoken.
+// `lexivoce --demo-controls` shows every kind of control, spoken;
+// `lexivoce --demo-message TEXT` shows TEXT in the spoken error box.
 #include "app/demo_controls.h"
+#include "dialogs/message_dialog.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -11,7 +13,11 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexivoce"));
     QApplication::setApplicationDisplayName(QStringLiteral("Lexivoce"));
-    if (QApplication::arguments().contains(QStringLiteral("--demo-controls"))) {
+    const QStringList arguments = QApplication::arguments();
+    const qsizetype message = arguments.indexOf(QStringLiteral("--demo-message"));
+    if (message > 0)
+        return lexivoce::dialogs::DemoMessageDialog(arguments.value(message + 1)) == 1 ? 0 : 1;
+    if (arguments.contains(QStringLiteral("--demo-controls"))) {
         lexivoce::app::TfrmDemoControls demo;
         demo.show();
         return app.exec();
