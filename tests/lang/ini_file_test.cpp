@@ -1,5 +1,6 @@
 #include "lang/error.h"
 #include "lang/ini_file.h"
+#include "tests/support/errors.h"
 #include "tests/support/temp_dir.h"
 
 #include <QDateTime>
@@ -45,16 +46,7 @@ QString crlf(QString text)
     return text.replace(u'\n', QStringLiteral("\r\n"));
 }
 
-// The message of the lexivoce::Error thrown by action, or a note that none was.
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &error) {
-        return error.message();
-    }
-    return QStringLiteral("<no error>");
-}
+using test::ErrorOf;
 
 enum class Encoding { Utf8, Utf8Bom, Latin1, Utf16 };
 
@@ -224,10 +216,10 @@ TEST_F(IniFileTest, FailedWriteThrowsWithTheFileName)
         TIniFile ini(name);
         const QString expected = QStringLiteral("Unable to write to ") + name;
         EXPECT_EQ(TIniFile::WriteErrorMessage(name), expected);
-        EXPECT_EQ(errorOf([&] { ini.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")); }),
+        EXPECT_EQ(ErrorOf([&] { ini.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")); }),
                   expected);
-        EXPECT_EQ(errorOf([&] { ini.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 1); }), expected);
-        EXPECT_EQ(errorOf([&] { ini.EraseSection(QStringLiteral("S")); }), expected);
+        EXPECT_EQ(ErrorOf([&] { ini.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 1); }), expected);
+        EXPECT_EQ(ErrorOf([&] { ini.EraseSection(QStringLiteral("S")); }), expected);
     }
 }
 
@@ -245,7 +237,7 @@ TEST_F(IniFileTest, FullDiskLeavesTheFileUntouched)
     rlimit small = previous;
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = errorOf([&] {
+    const QString error = ErrorOf([&] {
         ini.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("x").repeated(10000));
     });
     setrlimit(RLIMIT_FSIZE, &previous);

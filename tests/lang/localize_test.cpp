@@ -1,5 +1,6 @@
 #include "lang/error.h"
 #include "lang/localize.h"
+#include "tests/support/errors.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
@@ -60,15 +61,7 @@ QStringList controlKeys(const QString &file)
     return TIniFile(file).ReadSection(kControls);
 }
 
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &error) {
-        return error.message();
-    }
-    return QStringLiteral("<no error>");
-}
+using test::ErrorOf;
 
 void makeForm(QWidget &form, const char *name, const char *title)
 {
@@ -388,12 +381,12 @@ TEST_F(LocalizeTest, FailedWriteBackThrowsWithTheFileName)
         const std::unique_ptr<TLocalize> localize(c.make());
         const QString expected = QStringLiteral("Unable to write to ") + c.file;
 
-        EXPECT_EQ(errorOf([&] { localize->ReadString(kMessages, QStringLiteral("MSG01"), QStringLiteral("x")); }),
+        EXPECT_EQ(ErrorOf([&] { localize->ReadString(kMessages, QStringLiteral("MSG01"), QStringLiteral("x")); }),
                   expected);
 
         QWidget form;
         makeForm(form, "frmTest", "Title");
-        EXPECT_EQ(errorOf([&] { localize->TranslateComponent(&form); }), expected);
+        EXPECT_EQ(ErrorOf([&] { localize->TranslateComponent(&form); }), expected);
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Title"));
     }
 }
