@@ -571,6 +571,32 @@ QList<TSpeechSegment> ParseSpeechMarkup(QStringView text)
     return TMarkupParser(text).run();
 }
 
+QString EscapeMarkup(QStringView text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&': escaped += QStringLiteral("&amp;"); break;
+        case u'<': escaped += QStringLiteral("&lt;"); break;
+        case u'>': escaped += QStringLiteral("&gt;"); break;
+        case u'"': escaped += QStringLiteral("&quot;"); break;
+        case u'\'': escaped += QStringLiteral("&apos;"); break;
+        default: escaped += c; break;
+        }
+    }
+    return escaped;
+}
+
+QString VoiceTagged(QStringView voiceName, QStringView text, bool close)
+{
+    QString tagged = QStringLiteral("<VOICE REQUIRED=\"NAME=") + EscapeMarkup(voiceName)
+                   + QStringLiteral("\">") + EscapeMarkup(text);
+    if (close)
+        tagged += QStringLiteral("</VOICE>");
+    return tagged;
+}
+
 TSpeechSegment PlainSegment(QStringView text)
 {
     TSpeechSegment segment;

@@ -31,6 +31,15 @@ struct TSpeechSegment
 // ignored. Never throws.
 QList<TSpeechSegment> ParseSpeechMarkup(QStringView text);
 
+// text with '&', '<', '>' and both quotation marks written as entities, so
+// that a typed word or an entry is spoken as it stands and never read as
+// markup.
+QString EscapeMarkup(QStringView text);
+
+// text spoken in the voice named voiceName (both escaped):
+// <VOICE REQUIRED="NAME=voiceName">text</VOICE>; closed only when asked.
+QString VoiceTagged(QStringView voiceName, QStringView text, bool close = true);
+
 // The whole text as one plain segment (no markup read).
 TSpeechSegment PlainSegment(QStringView text);
 

@@ -268,5 +268,18 @@ TEST(PrepareForEngine, ComposesLettersAndMapsEachCodePointToItsOrigin)
     EXPECT_EQ(empty.CodePointOrigin, std::vector<int>{0});
 }
 
+TEST(VoiceTagged, EscapedTextAndNameComeBackUnchangedFromTheParser)
+{
+    // Whatever a user types or an entry holds must be spoken, not obeyed.
+    const QString text = QStringLiteral("a<b & \"c\" 'd' </VOICE><pitch absmiddle=\"9\"/>");
+    const QString name = QStringLiteral("Odd \"voice\" & co");
+    const QList<TSpeechSegment> segments = ParseSpeechMarkup(VoiceTagged(name, text));
+    ASSERT_EQ(segments.size(), 1);
+    EXPECT_EQ(segments[0].Text, text);
+    EXPECT_EQ(segments[0].VoiceName, name);
+    EXPECT_FALSE(segments[0].HasPitch);
+    EXPECT_EQ(VoiceTagged(u"V", u"x", false), QStringLiteral("<VOICE REQUIRED=\"NAME=V\">x"));
+}
+
 } // namespace
 } // namespace lexivoce::speech
