@@ -1,31 +1,90 @@
-// Lexivoce: the talking dictionary. The main window comes with its own
-// module; until then the program opens an empty window under its title.
-// `lexivoce --demo-controls` shows every kind of control, spoken;
-// `lexivoce --demo-message TEXT` shows TEXT in the spoken error box.
+// Lexivoce: the talking dictionary.
+//   lexivoce [--profile DIR]   start, or bring the running one to the front
+//   lexivoce --activate        only bring the running one to the front
+//   lexivoce --demo-controls   every kind of control, spoken
+//   lexivoce --demo-message TEXT   TEXT in the spoken error box
 #include "app/demo_controls.h"
+#include "app/main_dict.h"
+#include "app/profile.h"
+#include "app/shipped_registry.h"
+#include "app/single_instance.h"
+#include "dialogs/error_display.h"
 #include "dialogs/message_dialog.h"
+#include "dict/registry.h"
+#include "lang/error.h"
+#include "speech/speakers.h"
 
-#include <QApplication>
-#include <QMainWindow>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+
+#include <cstdio>
+
+namespace {
+
+using namespace lexivoce;
+
+int runMainWindow(const QStringList &arguments)
+{
+    const app::TProfileChoice profile = app::ResolveProfile(
+        arguments, QProcessEnvironment::systemEnvironment(), QDir::currentPath(), app::InstalledDataDirectory());
+    const bool activateOnly = arguments.contains(QStringLiteral("--activate"));
+
+    const bool hadRegistry =
+        QFileInfo::exists(QDir(profile.Directory).filePath(dict::RegistryFileName()));
+    if (profile.Seeded)
+        app::PrepareProfile(profile.Directory, app::InstalledDataDirectory());
+    else
+        app::PrepareProfile(profile.Directory, QString());
+
+    app::TSingleInstance instance(profile.Directory);
+    if (!instance.Acquire()) {
+        if (app::TSingleInstance::SendActivate(profile.Directory))
+            return 0;
+        std::fprintf(stderr, "lexivoce: another instance holds this profile but does not answer.\n");
+        return 1;
+    }
+    if (activateOnly) {
+        std::fprintf(stderr, "lexivoce: no running instance to bring to the front.\n");
+        return 1;
+    }
+
+    app::EnterProfile(profile.Directory);
+
+    app::TfrmMainDict window;
+    // The shipped registry names its voices by position; positions differ
+    // between espeak-ng versions, so they are fixed once, by name.
+    if (profile.Seeded && !hadRegistry)
+        app::ResolveShippedVoices(dict::RegistryFileName(), window.speaker->VoiceNames);
+    QObject::connect(&instance, &app::TSingleInstance::ActivateRequested, &window,
+                     [&window] { window.RestoreApplication(); });
+    window.show();
+    return QApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    dialogs::TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexivoce"));
     QApplication::setApplicationDisplayName(QStringLiteral("Lexivoce"));
-    const QStringList arguments = QApplication::arguments();
+    // Relative file arguments mean the folder the user started from, not
+    // the profile folder the program is about to enter.
+    const QStringList arguments = app::AbsoluteFileArguments(QApplication::arguments(), QDir::currentPath());
+
     const qsizetype message = arguments.indexOf(QStringLiteral("--demo-message"));
     if (message > 0)
-        return lexivoce::dialogs::DemoMessageDialog(arguments.value(message + 1)) == 1 ? 0 : 1;
+        return dialogs::DemoMessageDialog(arguments.value(message + 1)) == 1 ? 0 : 1;
     if (arguments.contains(QStringLiteral("--demo-controls"))) {
-        lexivoce::app::TfrmDemoControls demo;
+        app::TfrmDemoControls demo;
         demo.show();
-        return app.exec();
+        return QApplication::exec();
     }
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("frmMainDict"));
-    window.setWindowTitle(QStringLiteral("Talking Dictionary"));
-    window.resize(640, 480);
-    window.show();
-    return app.exec();
+    try {
+        return runMainWindow(arguments);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+        return 1;
+    }
 }

@@ -1,0 +1,501 @@
+// The main window: its controls and menu, and the order of what happens when
+// it is created, first shown, closed and destroyed; the configuration file
+// and the interface language.
+#include "app/main_dict.h"
+
+#include "app/key_state.h"
+#include "dialogs/error_display.h"
+#include "dict/word_list.h"
+#include "lang/control_texts.h"
+#include "lang/error.h"
+#include "lang/ini_file.h"
+#include "lang/localize.h"
+#include "lang/messages.h"
+#include "speech/entry_reader.h"
+#include "speech/local_strings_file.h"
+#include "speech/speakers.h"
+#include "speech/speaking_component.h"
+#include "view/styled_view.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace lexivoce::app {
+
+using lang::LanguageSectionKeys;
+
+namespace {
+
+const QString kConfigFile = QStringLiteral("Lexivoce.config");
+const QString kInterface = QStringLiteral("Interface");
+const QString kActiveDict = QStringLiteral("ActiveDict");
+const QString kLanguageKey = QStringLiteral("Language");
+const QString kEnglish = QString::fromLatin1(LanguageSectionKeys::EnglishCode);
+
+QString caption(const char *name)
+{
+    return lang::DefaultCaption(lang::MainWindowTexts(), QString::fromLatin1(name));
+}
+
+QAction *newAction(QMenu *menu, const char *name, const QKeySequence &shortcut = QKeySequence())
+{
+    auto *action = new QAction(caption(name), menu);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    menu->addAction(action);
+    return action;
+}
+
+QMenu *newMenu(QMenuBar *bar, const char *name)
+{
+    auto *menu = new QMenu(caption(name), bar);
+    menu->setObjectName(QString::fromLatin1(name));
+    bar->addMenu(menu);
+    return menu;
+}
+
+void addSeparator(QMenu *menu, const char *name)
+{
+    QAction *separator = menu->addSeparator();
+    separator->setObjectName(QString::fromLatin1(name));
+}
+
+void setTag(QObject *object, int tag)
+{
+    object->setProperty("tag", tag);
+}
+
+} // namespace
+
+QString FormatMessage(const QString &text, const QString &argument)
+{
+    QString result = text;
+    const qsizetype at = result.indexOf(QStringLiteral("%s"));
+    if (at >= 0)
+        result.replace(at, 2, argument);
+    return result;
+}
+
+TfrmMainDict::TfrmMainDict(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMainDict"));
+    setWindowTitle(caption("frmMainDict"));
+    CreateControls();
+    CreateMenu();
+
+    speaker = new speech::TSpeaker5(this);
+    speaker->setObjectName(QStringLiteral("speaker"));
+    sp = new speech::TSpeakingComponent(this);
+    sp->setObjectName(QStringLiteral("sp"));
+    sp->SetSpeaker(speaker);
+    spkInterface = new speech::TSpeaker5(this);
+    spkInterface->setObjectName(QStringLiteral("spkInterface"));
+    spInterface = new speech::TSpeakingComponent(this);
+    spInterface->setObjectName(QStringLiteral("spInterface"));
+    spInterface->SetSpeaker(spkInterface);
+    m_reader = std::make_unique<speech::TEntryReader>(rvMeaning, sp,
+                                                      [this](int which) { return GetDictVoiceName(which); });
+    // The look-up edit announces itself with its word in the dictionary's
+    // voice (edtLookupEnter); the plain description would only talk over it.
+    spInterface->OnBeforeSpeak = [this](speech::TSpeakingComponent *, QWidget *control, QString &text) {
+        if (control == edtLookup && !GetDictVoiceName(1).isEmpty())
+            text.clear();
+    };
+    IsLookupKeyHeld = [] { return IsLeftSuperHeld(); };
+    IsInBackground = [] { return QApplication::activeWindow() == nullptr; };
+
+    // Creation, in order.
+    HistoryPos = -1;
+    DictList.clear();
+    ReadConfig(kConfigFile);
+    LoadLocalStrings(InterfaceLanguage);
+    BuildLanguageMenu();
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { LookupClipboard(); });
+    spInterface->HookControlTree(this);
+    spInterface->UnhookControl(lstLookup);
+    spInterface->UnhookControl(rvMeaning);
+    sp->HookControl(lstLookup);
+    sp->HookControl(rvMeaning);
+    m_localizer = std::make_unique<lang::TLocalize>();
+    dialogs::SetErrorDisplayContext(spInterface, m_localizer.get());
+    try {
+        // The notification icon's tip, from the English file: it names the
+        // program, whatever the language.
+        setProperty("trayHint", Message(lang::MSG01));
+        m_localizer->SetLanguage(InterfaceLanguage);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+    }
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            AnnounceActiveDictionary();
+    });
+    // Key preview and the controls' own events, all through one filter.
+    qApp->installEventFilter(this);
+}
+
+TfrmMainDict::~TfrmMainDict()
+{
+    qApp->removeEventFilter(this);
+    // Errors from here on have no window to speak through.
+    dialogs::ResetErrorDisplayContext();
+    DictList.clear();
+    DictFile.Close();
+}
+
+void TfrmMainDict::CreateControls()
+{
+    resize(715, 423);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPointSize(8);
+    setFont(tahoma);
+
+    tabDict = new QFrame;
+    tabDict->setObjectName(QStringLiteral("tabDict"));
+    tabDict->setFocusPolicy(Qt::NoFocus);
+    setCentralWidget(tabDict);
+
+    pnlLookup = new QWidget;
+    pnlLookup->setObjectName(QStringLiteral("pnlLookup"));
+    lblLookup = new QLabel(caption("lblLookup"));
+    lblLookup->setObjectName(QStringLiteral("lblLookup"));
+    edtLookup = new QLineEdit;
+    edtLookup->setObjectName(QStringLiteral("edtLookup"));
+    setTag(edtLookup, -1);
+    lblLookup->setBuddy(edtLookup);
+    WordList = new dict::TWordList(this);
+    lstLookup = new QListView;
+    lstLookup->setObjectName(QStringLiteral("lstLookup"));
+    setTag(lstLookup, -1);
+    lstLookup->setModel(WordList);
+    // One widget row per word would not scale to 300,000 words.
+    lstLookup->setUniformItemSizes(true);
+    lstLookup->setFocusPolicy(Qt::ClickFocus);
+    lstLookup->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstLookup->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstHistory = new QListWidget;
+    lstHistory->setObjectName(QStringLiteral("lstHistory"));
+    setTag(lstHistory, -2);
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPixelSize(13);
+    lstHistory->setFont(verdana);
+    lstHistory->setUniformItemSizes(true);
+    lstHistory->hide();
+    auto *panelLayout = new QVBoxLayout(pnlLookup);
+    panelLayout->setContentsMargins(2, 2, 2, 2);
+    panelLayout->addWidget(lblLookup);
+    panelLayout->addWidget(edtLookup);
+    panelLayout->addWidget(lstLookup, 1);
+    panelLayout->addWidget(lstHistory, 1);
+
+    rvMeaning = new view::TStyledView;
+    rvMeaning->setObjectName(QStringLiteral("rvMeaning"));
+    splitter = new QSplitter(Qt::Horizontal);
+    splitter->setObjectName(QStringLiteral("splitter"));
+    splitter->addWidget(pnlLookup);
+    splitter->addWidget(rvMeaning);
+    splitter->setChildrenCollapsible(false);
+    pnlLookup->setMinimumWidth(150);
+    splitter->setSizes({185, 715 - 185});
+    splitter->setStretchFactor(1, 1);
+    auto *frameLayout = new QHBoxLayout(tabDict);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    frameLayout->addWidget(splitter);
+
+    statusBar = new QStatusBar;
+    statusBar->setObjectName(QStringLiteral("statusBar"));
+    setTag(statusBar, -1);
+    setStatusBar(statusBar);
+
+    setTabOrder(edtLookup, rvMeaning);
+    edtLookup->setFocus();
+
+    connect(lstLookup, &QListView::clicked, this, [this] { lstLookupClick(); });
+    connect(lstLookup, &QListView::doubleClicked, this, [this] { lstLookupDblClick(lstLookup); });
+    connect(lstHistory, &QListWidget::doubleClicked, this, [this] { lstLookupDblClick(lstHistory); });
+}
+
+void TfrmMainDict::CreateMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("mnuMain"));
+
+    mnuHistory = newMenu(bar, "mnuHistory");
+    mnuBack = newAction(mnuHistory, "mnuBack", QKeySequence(Qt::ALT | Qt::Key_Left));
+    mnuBack->setEnabled(false);
+    mnuForward = newAction(mnuHistory, "mnuForward", QKeySequence(Qt::ALT | Qt::Key_Right));
+    mnuForward->setEnabled(false);
+    mnuRecent = newAction(mnuHistory, "mnuRecent", QKeySequence(Qt::ALT | Qt::Key_Down));
+    mnuRecent->setCheckable(true);
+    mnuDelete = newAction(mnuHistory, "mnuDelete", QKeySequence(Qt::ALT | Qt::Key_Delete));
+    addSeparator(mnuHistory, "mnuSep1");
+    mnuMinimize = newAction(mnuHistory, "mnuMinimize", QKeySequence(Qt::Key_Escape));
+    mnuExit = newAction(mnuHistory, "mnuExit", QKeySequence(Qt::ALT | Qt::Key_X));
+
+    mnuDictionary = newMenu(bar, "mnuDictionary");
+    m_dictionaryGroup = new QActionGroup(this);
+    m_dictionaryGroup->setExclusive(true);
+
+    mnuPrint = newMenu(bar, "mnuPrint");
+    mnuPrintCurrent = newAction(mnuPrint, "mnuPrintCurrent", QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnuPrintAll = newAction(mnuPrint, "mnuPrintAll", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P));
+    setTag(mnuPrintAll, 1);
+
+    mnuConfig = newMenu(bar, "mnuConfig");
+    mnuManager = newAction(mnuConfig, "mnuManager", QKeySequence(Qt::CTRL | Qt::Key_D));
+    mnuFormat = newAction(mnuConfig, "mnuFormat", QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuFormat->setVisible(false);
+    addSeparator(mnuConfig, "mnuSep2");
+    mnuEnglish = new QAction(QStringLiteral("English"), mnuConfig);
+    mnuEnglish->setObjectName(QStringLiteral("mnuEnglish"));
+    mnuEnglish->setData(kEnglish); // its hint: the language code
+    setTag(mnuEnglish, -1);
+    mnuEnglish->setCheckable(true);
+    mnuEnglish->setChecked(true);
+    mnuEnglish->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    mnuConfig->addAction(mnuEnglish);
+    m_languageGroup = new QActionGroup(this);
+    m_languageGroup->setExclusive(true);
+    m_languageGroup->addAction(mnuEnglish);
+
+    mnuHelp = newMenu(bar, "mnuHelp");
+    mnuLVHelp = newAction(mnuHelp, "mnuLVHelp");
+    addSeparator(mnuHelp, "mnuSep3");
+    mnuAbout = newAction(mnuHelp, "mnuAbout");
+
+    connect(mnuBack, &QAction::triggered, this, [this] { mnuBackClick(); });
+    connect(mnuForward, &QAction::triggered, this, [this] { mnuForwardClick(); });
+    connect(mnuRecent, &QAction::triggered, this, [this] { mnuRecentClick(); });
+    connect(mnuDelete, &QAction::triggered, this, [this] { mnuDeleteClick(); });
+    connect(mnuMinimize, &QAction::triggered, this, [this] { mnuMinimizeClick(); });
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+    connect(mnuEnglish, &QAction::triggered, this, [this] { mnuEnglishClick(mnuEnglish); });
+    connect(mnuLVHelp, &QAction::triggered, this, [] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(QStringLiteral("readme.htm")).absoluteFilePath()));
+    });
+}
+
+QString TfrmMainDict::Message(const lang::TMessage &message) const
+{
+    return m_localizer->ReadString(message.SectionName(), message.KeyName(), message.Text());
+}
+
+void TfrmMainDict::SpeakMessage(const lang::TMessage &message, const QString &argument)
+{
+    spInterface->SpeakText(FormatMessage(Message(message), argument));
+}
+
+void TfrmMainDict::ReadConfig(const QString &configPath)
+{
+    const lang::TIniFile config(configPath);
+    ActiveDictName = config.ReadString(kInterface, kActiveDict, QString());
+    InterfaceLanguage = config.ReadString(kInterface, kLanguageKey, kEnglish);
+    if (InterfaceLanguage == kEnglish)
+        mnuEnglish->setChecked(true);
+
+    const lang::TIniFile language(lang::LanguageFileName(InterfaceLanguage));
+    const QString section = QString::fromLatin1(LanguageSectionKeys::Section);
+    InterfaceVoiceName = language.ReadString(section, QString::fromLatin1(LanguageSectionKeys::Voice),
+                                             QString::fromLatin1(LanguageSectionKeys::DefaultVoice));
+    const int pitch = language.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Pitch),
+                                           LanguageSectionKeys::DefaultPosition);
+    const int speed = language.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Speed),
+                                           LanguageSectionKeys::DefaultPosition);
+    // A voice that is not installed is reported; the speaker keeps its voice
+    // and the window still comes up whole.
+    try {
+        spkInterface->SelectVoice(InterfaceVoiceName);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+    }
+    spkInterface->SetPitch(pitch - 10);
+    spkInterface->SetSpeed(speed - 10);
+}
+
+void TfrmMainDict::LoadLocalStrings(const QString &code)
+{
+    spInterface->Words = speech::LoadLocalStrings(lang::LanguageFileName(code));
+}
+
+void TfrmMainDict::BuildLanguageMenu()
+{
+    // Name order stands for the directory order: stable on every file system.
+    const QDir folder(lang::LanguageFolderName());
+    const QStringList files = folder.entryList({QStringLiteral("Lexivoce.*")},
+                                               QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    if (files.isEmpty())
+        return;
+    QString match = files.first();
+    if (QFileInfo(match).suffix() == kEnglish) {
+        if (files.size() < 2)
+            return;
+        match = files.at(1);
+    }
+    mnu2ndLang = new QAction(mnuConfig);
+    mnu2ndLang->setObjectName(QStringLiteral("mnu2ndLang"));
+    setTag(mnu2ndLang, -1);
+    mnu2ndLang->setCheckable(true);
+    mnu2ndLang->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    mnu2ndLang->setData(QFileInfo(match).suffix().left(3));
+    const lang::TIniFile file(folder.filePath(match));
+    mnu2ndLang->setText(file.ReadString(QString::fromLatin1(LanguageSectionKeys::Section), InterfaceLanguage,
+                                        QString::fromLatin1(LanguageSectionKeys::UnknownName)));
+    mnuConfig->insertAction(nullptr, mnu2ndLang);
+    m_languageGroup->addAction(mnu2ndLang);
+    connect(mnu2ndLang, &QAction::triggered, this, [this] { mnuEnglishClick(mnu2ndLang); });
+    if (InterfaceLanguage != kEnglish)
+        mnu2ndLang->setChecked(true);
+}
+
+void TfrmMainDict::mnuEnglishClick(QAction *sender)
+{
+    const QString code = sender->data().toString();
+    if (code == InterfaceLanguage) {
+        sender->setChecked(true);
+        return;
+    }
+    const QString section = QString::fromLatin1(LanguageSectionKeys::Section);
+    const QString unknown = QString::fromLatin1(LanguageSectionKeys::UnknownName);
+    const lang::TIniFile oldFile(lang::LanguageFileName(InterfaceLanguage));
+    InterfaceLanguage = code;
+    const bool english = code == kEnglish;
+    if (!english)
+        mnuEnglish->setText(oldFile.ReadString(section, code, unknown));
+    else if (mnu2ndLang)
+        mnu2ndLang->setText(oldFile.ReadString(section, kEnglish, unknown));
+
+    const lang::TIniFile newFile(lang::LanguageFileName(code));
+    InterfaceVoiceName = newFile.ReadString(section, QString::fromLatin1(LanguageSectionKeys::Voice),
+                                            QString::fromLatin1(LanguageSectionKeys::DefaultVoice));
+    const int speed = newFile.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Speed), 0);
+    const int pitch = newFile.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Pitch), 0);
+    if (!english && mnu2ndLang)
+        mnu2ndLang->setText(newFile.ReadString(section, code, unknown));
+    else if (english)
+        mnuEnglish->setText(newFile.ReadString(section, kEnglish, unknown));
+
+    lang::TIniFile(kConfigFile).WriteString(kInterface, kLanguageKey, code);
+    sender->setChecked(true);
+    LoadLocalStrings(code);
+    m_localizer->SetLanguage(code);
+    m_localizer->TranslateComponent(this);
+    try {
+        spkInterface->SelectVoice(InterfaceVoiceName);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+    }
+    spkInterface->SetPitch(pitch - 10);
+    spkInterface->SetSpeed(speed - 10);
+}
+
+void TfrmMainDict::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        TntFormShow();
+    }
+}
+
+void TfrmMainDict::TntFormShow()
+{
+    try {
+        LoadDictionaryList(dict::RegistryFileName());
+        m_localizer->TranslateComponent(this);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+    }
+}
+
+void TfrmMainDict::closeEvent(QCloseEvent *event)
+{
+    sp->StopSpeaking();
+    try {
+        lang::TIniFile(kConfigFile).WriteString(kInterface, kActiveDict, ActiveDictName);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+    }
+    event->accept();
+}
+
+bool TfrmMainDict::event(QEvent *event)
+{
+    // The status bar holds the word count; menu hovering must not wipe it.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
+bool TfrmMainDict::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (watched == edtLookup)
+            edtLookupKeyDown(static_cast<QKeyEvent *>(event)->key());
+        break;
+    case QEvent::KeyRelease: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        auto *widget = qobject_cast<QWidget *>(watched);
+        // The window sees each release once, before the control does; a
+        // release travelling up to the parents is not a new key.
+        if (!widget || widget->window() != this || key->isAutoRepeat())
+            break;
+        QWidget *focus = QApplication::focusWidget();
+        if (widget != focus && !(focus == nullptr && widget == this))
+            break;
+        TntFormKeyUp(key->key(), key->modifiers());
+        if ((widget == edtLookup || widget == lstHistory)
+            && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
+            edtLookupKeyUp(widget, key->key());
+        break;
+    }
+    case QEvent::FocusIn:
+        if (watched == edtLookup || watched == lstHistory)
+            edtLookupEnter();
+        else if (watched == rvMeaning)
+            m_reader->ReadEntryText(true);
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMainDict::mnuMinimizeClick()
+{
+    showMinimized();
+}
+
+void TfrmMainDict::RestoreApplication()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (QApplication::activeWindow() == this)
+        AnnounceActiveDictionary();
+}
+
+} // namespace lexivoce::app

@@ -1,0 +1,202 @@
+#pragma once
+
+#include "dict/dict_file.h"
+#include "dict/location.h"
+#include "dict/registry.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QFrame;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QStatusBar;
+
+namespace lexivoce::dict {
+class TWordList;
+}
+namespace lexivoce::lang {
+class TLocalize;
+struct TMessage;
+}
+namespace lexivoce::speech {
+class TEntryReader;
+class TSpeaker5;
+class TSpeakingComponent;
+}
+namespace lexivoce::view {
+class TStyledView;
+}
+
+namespace lexivoce::app {
+
+// One offered dictionary: its file and how its entries are spoken.
+struct TDictListEntry
+{
+    QString Path;
+    dict::VoicePair Voices = 0;
+    int Speed = 0;    // slider positions 0..20
+    int Pitch = 0;
+    bool ReadPunc = false;
+};
+
+// The program's one window: the look-up edit, the word list and the history
+// on the left, the entry view on the right, the Dictionary menu made from the
+// registry, and the two speakers (entry and interface) with their speaking
+// components. Every file is named relative to the current directory, which
+// is the profile folder.
+//
+// Members carry the names the rest of the program and the language files
+// know them by; they are public so that tests can drive the window as a
+// user would.
+class TfrmMainDict : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmMainDict(QWidget *parent = nullptr);
+    ~TfrmMainDict() override;
+
+    // Controls
+    QFrame *tabDict = nullptr;
+    QWidget *pnlLookup = nullptr;
+    QLabel *lblLookup = nullptr;
+    QLineEdit *edtLookup = nullptr;
+    QListView *lstLookup = nullptr;
+    QListWidget *lstHistory = nullptr;
+    QSplitter *splitter = nullptr;
+    view::TStyledView *rvMeaning = nullptr;
+    QStatusBar *statusBar = nullptr;
+
+    // Menu
+    QMenu *mnuHistory = nullptr;
+    QAction *mnuBack = nullptr;
+    QAction *mnuForward = nullptr;
+    QAction *mnuRecent = nullptr;
+    QAction *mnuDelete = nullptr;
+    QAction *mnuMinimize = nullptr;
+    QAction *mnuExit = nullptr;
+    QMenu *mnuDictionary = nullptr;
+    QMenu *mnuPrint = nullptr;
+    QAction *mnuPrintCurrent = nullptr;
+    QAction *mnuPrintAll = nullptr;
+    QMenu *mnuConfig = nullptr;
+    QAction *mnuManager = nullptr;
+    QAction *mnuFormat = nullptr;
+    QAction *mnuEnglish = nullptr;
+    QAction *mnu2ndLang = nullptr; // made by BuildLanguageMenu when a second language exists
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuLVHelp = nullptr;
+    QAction *mnuAbout = nullptr;
+
+    // Speech: entry speaker and interface speaker, each with its component.
+    speech::TSpeaker5 *speaker = nullptr;
+    speech::TSpeakingComponent *sp = nullptr;
+    speech::TSpeaker5 *spkInterface = nullptr;
+    speech::TSpeakingComponent *spInterface = nullptr;
+
+    // Dictionaries
+    QList<TDictListEntry> DictList;
+    QString ActiveDictName;
+    int ActiveDictIndex = 0;
+    QString IndexFileName;
+    dict::TDictFile DictFile;
+    dict::TWordList *WordList = nullptr; // the model behind lstLookup
+
+    // History and interface language
+    int HistoryPos = -1;
+    QString InterfaceLanguage;
+    QString InterfaceVoiceName;
+
+    lang::TLocalize *Localizer() const { return m_localizer.get(); }
+
+    // The desktop as the clipboard look-up sees it. Defaults: the left Super
+    // key's state read from the X server (never held without one), and
+    // whether none of the program's windows is active.
+    std::function<bool()> IsLookupKeyHeld;
+    std::function<bool()> IsInBackground;
+
+    // Configuration and interface language
+    void ReadConfig(const QString &configPath);
+    void LoadLocalStrings(const QString &code);
+    void BuildLanguageMenu();
+    void mnuEnglishClick(QAction *sender);
+
+    // Dictionaries and the word list
+    void LoadDictionaryList(const QString &registryPath);
+    void ReloadDictionaryList(const QString &registryPath);
+    void DictionaryItemClick(QAction *item);
+    void LoadIndex(const QString &indexPath);
+    // position -1 speaks MSG13; fromHistory picks the history list's item.
+    void ShowEntry(int position, bool fromHistory);
+    QString GetDictVoiceName(int which) const;
+
+    // Look-up and history
+    void SpeakLookupWord(bool withLabel);
+    void AnnounceActiveDictionary();
+    void LookupClipboard();
+    void edtLookupEnter();
+    void edtLookupKeyDown(int key);
+    void edtLookupKeyUp(QWidget *sender, int key);
+    void lstLookupClick();
+    void lstLookupDblClick(QWidget *sender);
+    void mnuBackClick();
+    void mnuForwardClick();
+    void mnuRecentClick();
+    void mnuDeleteClick();
+    void mnuMinimizeClick();
+    void TntFormKeyUp(int key, Qt::KeyboardModifiers modifiers);
+    // Appends a look-up to the history and moves HistoryPos to it.
+    void RecordLookup(const QString &word, dict::TLocation location);
+
+    // The word list's selected word, or -1.
+    int SelectedWord() const;
+    void SelectWord(int position);
+
+    // Brings the window to the front and lets it announce itself.
+    void RestoreApplication();
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void CreateControls();
+    void CreateMenu();
+    void TntFormShow();
+    void OnIndexLoadPosted();
+    void ApplyActiveDictionarySpeech();
+    void ClearHistory();
+    void SetBackForward();
+    void ClearEntryView();
+    void FocusEditOrHistory();
+    QAction *CheckedDictionaryItem() const;
+    QString CheckedDictionaryName() const;
+    QAction *AddDictionaryItem(int n, const dict::TDictRecord &record);
+    QString Message(const lang::TMessage &message) const;
+    void SpeakMessage(const lang::TMessage &message, const QString &argument = QString());
+
+    std::unique_ptr<lang::TLocalize> m_localizer;
+    std::unique_ptr<speech::TEntryReader> m_reader;
+    QActionGroup *m_dictionaryGroup = nullptr;
+    QActionGroup *m_languageGroup = nullptr;
+    bool m_shown = false;
+};
+
+// "%s" in text replaced by argument (the messages' placeholder).
+QString FormatMessage(const QString &text, const QString &argument);
+
+} // namespace lexivoce::app

@@ -1,0 +1,246 @@
+// The main window's dictionaries: the Dictionary menu made from the
+// registry, the active dictionary's open file and word list, and fetching an
+// entry into the entry view.
+#include "app/main_dict.h"
+
+#include "dialogs/error_display.h"
+#include "dict/entry_renderer.h"
+#include "dict/index_builder.h"
+#include "dict/word_list.h"
+#include "lang/error.h"
+#include "lang/ini_file.h"
+#include "lang/localize.h"
+#include "lang/messages.h"
+#include "speech/speakers.h"
+#include "speech/speaking_component.h"
+#include "view/styled_view.h"
+
+#include <QActionGroup>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QStatusBar>
+
+namespace lexivoce::app {
+
+namespace {
+
+// Ctrl+1 ... Ctrl+9, then Ctrl+0, for the first ten dictionaries.
+QKeySequence dictionaryShortcut(int n)
+{
+    if (n < 0 || n > 9)
+        return QKeySequence();
+    return QKeySequence(Qt::CTRL | (n == 9 ? Qt::Key_0 : Qt::Key(Qt::Key_1 + n)));
+}
+
+TDictListEntry entryOf(const dict::TDictRecord &record)
+{
+    return TDictListEntry{record.Path, record.Voices(), record.Speed, record.Pitch, record.ReadPunc != 0};
+}
+
+} // namespace
+
+QAction *TfrmMainDict::AddDictionaryItem(int n, const dict::TDictRecord &record)
+{
+    auto *item = new QAction(record.Name, mnuDictionary);
+    item->setObjectName(QStringLiteral("mnuDict%1").arg(n));
+    // A negative tag: the localizer leaves the registry's name alone.
+    item->setProperty("tag", -(n + 1));
+    item->setData(record.Name); // its hint: the display name
+    item->setCheckable(true);
+    item->setShortcut(dictionaryShortcut(n));
+    m_dictionaryGroup->addAction(item);
+    mnuDictionary->addAction(item);
+    connect(item, &QAction::triggered, this, [this, item] { DictionaryItemClick(item); });
+    return item;
+}
+
+QAction *TfrmMainDict::CheckedDictionaryItem() const
+{
+    return m_dictionaryGroup->checkedAction();
+}
+
+QString TfrmMainDict::CheckedDictionaryName() const
+{
+    const QAction *item = CheckedDictionaryItem();
+    return item ? speech::StripAccelerator(item->text()) : QString();
+}
+
+void TfrmMainDict::ApplyActiveDictionarySpeech()
+{
+    if (ActiveDictIndex < 0 || ActiveDictIndex >= DictList.size())
+        return;
+    const TDictListEntry &entry = DictList.at(ActiveDictIndex);
+    speaker->SetSpeed(entry.Speed - 10);
+    speaker->SetPitch(entry.Pitch - 10);
+    speaker->SpeakPunctuation = entry.ReadPunc;
+}
+
+void TfrmMainDict::LoadDictionaryList(const QString &registryPath)
+{
+    const QList<dict::TDictRecord> offered = dict::ReadOfferedDictionaries(lang::TIniFile(registryPath));
+    DictList.clear();
+    QString activePath;
+    bool matched = false;
+    for (int n = 0; n < offered.size(); ++n) {
+        const dict::TDictRecord &record = offered.at(n);
+        QAction *item = AddDictionaryItem(n, record);
+        DictList.append(entryOf(record));
+        if (record.Name == ActiveDictName) {
+            matched = true;
+            activePath = record.Path;
+            item->setChecked(true);
+            ActiveDictIndex = n;
+        }
+    }
+    if (DictList.isEmpty())
+        return;
+    if (!matched || activePath.isEmpty()) {
+        activePath = DictList.first().Path;
+        mnuDictionary->actions().first()->setChecked(true);
+        ActiveDictIndex = 0;
+    }
+    ApplyActiveDictionarySpeech();
+    DictFile.Open(activePath);
+    IndexFileName = dict::IndexFileName(activePath);
+    QMetaObject::invokeMethod(this, &TfrmMainDict::OnIndexLoadPosted, Qt::QueuedConnection);
+}
+
+void TfrmMainDict::OnIndexLoadPosted()
+{
+    LoadIndex(IndexFileName);
+}
+
+void TfrmMainDict::ReloadDictionaryList(const QString &registryPath)
+{
+    const QString activePath = ActiveDictIndex >= 0 && ActiveDictIndex < DictList.size()
+                                 ? DictList.at(ActiveDictIndex).Path
+                                 : QString();
+    const QList<QAction *> oldItems = mnuDictionary->actions();
+    for (QAction *item : oldItems) {
+        m_dictionaryGroup->removeAction(item);
+        mnuDictionary->removeAction(item);
+        item->deleteLater();
+    }
+    DictList.clear();
+
+    const QList<dict::TDictRecord> offered = dict::ReadOfferedDictionaries(lang::TIniFile(registryPath));
+    bool reload = true;
+    for (int n = 0; n < offered.size(); ++n) {
+        const dict::TDictRecord &record = offered.at(n);
+        QAction *item = AddDictionaryItem(n, record);
+        DictList.append(entryOf(record));
+        if (reload && !activePath.isEmpty() && record.Path == activePath) {
+            item->setChecked(true);
+            ActiveDictIndex = n;
+            reload = false;
+        }
+    }
+    if (DictList.isEmpty()) {
+        ActiveDictIndex = -1;
+        return;
+    }
+    if (reload) {
+        mnuDictionary->actions().first()->setChecked(true);
+        ActiveDictIndex = 0;
+    }
+    // The manager may have changed how the active dictionary speaks.
+    ApplyActiveDictionarySpeech();
+    if (!reload)
+        return;
+    ClearHistory();
+    DictFile.Close();
+    DictFile.Open(DictList.first().Path);
+    IndexFileName = dict::IndexFileName(DictList.first().Path);
+    LoadIndex(IndexFileName);
+}
+
+void TfrmMainDict::DictionaryItemClick(QAction *item)
+{
+    const int n = -(item->property("tag").toInt() + 1);
+    // The action group has already checked the item; what counts is whether
+    // it was the active one before.
+    const bool wasActive = n == ActiveDictIndex;
+    ClearHistory();
+    ClearEntryView();
+    ActiveDictName = item->data().toString();
+    if (!wasActive && n >= 0 && n < DictList.size()) {
+        item->setChecked(true);
+        ActiveDictIndex = n;
+        IndexFileName = dict::IndexFileName(DictList.at(n).Path);
+        ApplyActiveDictionarySpeech();
+        LoadIndex(IndexFileName);
+        DictFile.Close();
+        DictFile.Open(DictList.at(n).Path);
+    }
+    if (lstLookup->hasFocus() || lstHistory->hasFocus()) {
+        edtLookupEnter();
+    } else if (lstLookup->isVisible() && lstLookup->isEnabled()) {
+        lstLookup->setFocus();
+    } else if (lstHistory->isVisible() && lstHistory->isEnabled()) {
+        lstHistory->setFocus();
+    }
+}
+
+void TfrmMainDict::LoadIndex(const QString &indexPath)
+{
+    QCoreApplication::processEvents();
+    const QString name = CheckedDictionaryName();
+    SpeakMessage(lang::MSG12, name);
+
+    sp->UnhookControl(lstLookup);
+    edtLookup->clear();
+    WordList->FreeLocations();
+    statusBar->showMessage(Message(lang::CtlStatusBar));
+    bool loaded = false;
+    try {
+        dict::LoadIndex(indexPath, *WordList);
+        statusBar->showMessage(QString::number(WordList->Count()));
+        loaded = true;
+    } catch (const Error &error) {
+        sp->HookControl(lstLookup);
+        dialogs::ShowError(error.message());
+    }
+    if (!loaded)
+        return;
+    sp->HookControl(lstLookup);
+    SpeakMessage(lang::MSG11, name);
+}
+
+void TfrmMainDict::ShowEntry(int position, bool fromHistory)
+{
+    if (position < 0) {
+        SpeakMessage(lang::MSG13);
+        return;
+    }
+    dict::TLocation location;
+    if (fromHistory) {
+        const QListWidgetItem *item = lstHistory->item(position);
+        if (!item)
+            return;
+        location = dict::TLocation{item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toInt()};
+    } else {
+        if (position >= WordList->Count())
+            return;
+        location = WordList->Location(position);
+    }
+    dict::RenderEntry(*rvMeaning->Document(), DictFile.ReadEntry(location));
+    rvMeaning->setFocus();
+}
+
+QString TfrmMainDict::GetDictVoiceName(int which) const
+{
+    if (DictList.isEmpty() || ActiveDictIndex < 0 || ActiveDictIndex >= DictList.size())
+        return QString();
+    const dict::VoicePair voices = DictList.at(ActiveDictIndex).Voices;
+    int index = which == 1 ? dict::FirstVoice(voices) : dict::SecondVoice(voices);
+    // A voice removed since the dictionary was set up: the first installed
+    // voice, rather than an error on every word.
+    if (index >= speaker->VoiceNames.size())
+        index = 0;
+    return speaker->VoiceNames.value(index);
+}
+
+} // namespace lexivoce::app

@@ -1,0 +1,304 @@
+// The main window's look-up: typing and walking the word list, Enter, the
+// history with Back and Forward, the window-wide speech keys, the
+// announcement of where the user is, and the clipboard look-up.
+#include "app/main_dict.h"
+
+#include "dict/word_list.h"
+#include "dict/text.h"
+#include "lang/localize.h"
+#include "lang/messages.h"
+#include "speech/markup.h"
+#include "speech/speakers.h"
+#include "speech/speaking_component.h"
+#include "view/styled_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMimeData>
+
+namespace lexivoce::app {
+
+namespace {
+
+bool canFocus(const QWidget *widget)
+{
+    return widget->isVisible() && widget->isEnabled();
+}
+
+// The punctuation keys of the speech commands, also as they arrive with
+// Shift held on layouts where Shift changes the symbol.
+enum class TSpeechKey { None, Period, Comma, Slash };
+
+TSpeechKey speechKeyOf(int key)
+{
+    switch (key) {
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        return TSpeechKey::Period;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        return TSpeechKey::Comma;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+        return TSpeechKey::Slash;
+    default:
+        return TSpeechKey::None;
+    }
+}
+
+} // namespace
+
+int TfrmMainDict::SelectedWord() const
+{
+    const QModelIndexList selected = lstLookup->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void TfrmMainDict::SelectWord(int position)
+{
+    // Selected without becoming the list's current item: the word is spoken
+    // once, in the dictionary's voice, not also by the list.
+    const QModelIndex index = WordList->index(position);
+    lstLookup->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+    lstLookup->scrollTo(index);
+}
+
+void TfrmMainDict::SpeakLookupWord(bool withLabel)
+{
+    const QString voice = GetDictVoiceName(1);
+    if (voice.isEmpty())
+        return;
+    if (withLabel)
+        spInterface->SpeakText(speech::StripAccelerator(lblLookup->text()));
+    sp->SpeakText(speech::VoiceTagged(voice, edtLookup->text(), false));
+}
+
+void TfrmMainDict::edtLookupEnter()
+{
+    SpeakLookupWord(true);
+}
+
+void TfrmMainDict::edtLookupKeyDown(int key)
+{
+    if (key != Qt::Key_Up && key != Qt::Key_Down) {
+        lstLookup->selectionModel()->clearSelection();
+        return;
+    }
+    int position = SelectedWord();
+    if (position < 0)
+        position = dict::FindNearest(edtLookup->text(), *WordList);
+    else if (key == Qt::Key_Up)
+        position = qMax(0, position - 1);
+    else
+        position = qMin(WordList->Count() - 1, position + 1);
+    // Nothing to select (an empty list, or a text after every word): the
+    // edit keeps what the user typed and nothing is said.
+    if (position < 0 || position >= WordList->Count())
+        return;
+    SelectWord(position);
+    edtLookup->setText(WordList->Word(position));
+    SpeakLookupWord(false);
+}
+
+void TfrmMainDict::edtLookupKeyUp(QWidget *sender, int key)
+{
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return;
+    if (sender == lstHistory) {
+        const int position = lstHistory->currentRow();
+        const bool selected = position >= 0 && lstHistory->currentItem()->isSelected();
+        if (selected)
+            ClearEntryView();
+        ShowEntry(selected ? position : -1, true);
+        return;
+    }
+    const QString text = dict::TrimText(edtLookup->text()).toString();
+    if (text.isEmpty())
+        return;
+    const int position = dict::FindExact(text, *WordList);
+    if (position >= 0)
+        ClearEntryView();
+    ShowEntry(position, false);
+    if (position >= 0 && lstHistory->isHidden())
+        RecordLookup(text, WordList->Location(position));
+}
+
+void TfrmMainDict::lstLookupClick()
+{
+    const int position = SelectedWord();
+    if (position < 0)
+        return;
+    edtLookup->setText(WordList->Word(position));
+    edtLookup->setFocus();
+}
+
+void TfrmMainDict::lstLookupDblClick(QWidget *sender)
+{
+    if (sender == lstHistory) {
+        const int position = lstHistory->currentRow();
+        if (position >= 0)
+            ClearEntryView();
+        ShowEntry(position, true);
+        return;
+    }
+    if (WordList->Count() == 0)
+        return;
+    const int position = SelectedWord();
+    const QString text = edtLookup->text();
+    if (position >= 0)
+        ClearEntryView();
+    ShowEntry(position, false);
+    if (position >= 0 && lstHistory->isHidden())
+        RecordLookup(text, WordList->Location(position));
+}
+
+void TfrmMainDict::RecordLookup(const QString &word, dict::TLocation location)
+{
+    auto *item = new QListWidgetItem(word, lstHistory);
+    item->setData(Qt::UserRole, location.Offset);
+    item->setData(Qt::UserRole + 1, location.Length);
+    HistoryPos = lstHistory->count() - 1;
+    SetBackForward();
+}
+
+void TfrmMainDict::SetBackForward()
+{
+    mnuBack->setEnabled(HistoryPos > 0);
+    mnuForward->setEnabled(HistoryPos < lstHistory->count() - 1);
+}
+
+void TfrmMainDict::ClearHistory()
+{
+    HistoryPos = -1;
+    lstHistory->clear();
+    mnuBack->setEnabled(false);
+    mnuForward->setEnabled(false);
+}
+
+void TfrmMainDict::ClearEntryView()
+{
+    rvMeaning->Clear();
+    rvMeaning->Format();
+}
+
+void TfrmMainDict::mnuBackClick()
+{
+    --HistoryPos;
+    SetBackForward();
+    if (HistoryPos < 0) {
+        // Nothing before the first item: stay on it.
+        HistoryPos = 0;
+        SetBackForward();
+        return;
+    }
+    ClearEntryView();
+    ShowEntry(HistoryPos, true);
+    // Entering the view anew makes it read the entry even when it already
+    // had the focus.
+    tabDict->setFocus();
+    rvMeaning->setFocus();
+}
+
+void TfrmMainDict::mnuForwardClick()
+{
+    ++HistoryPos;
+    SetBackForward();
+    if (HistoryPos >= lstHistory->count()) {
+        HistoryPos = lstHistory->count() - 1;
+        SetBackForward();
+        return;
+    }
+    ClearEntryView();
+    ShowEntry(HistoryPos, true);
+    tabDict->setFocus();
+    rvMeaning->setFocus();
+}
+
+void TfrmMainDict::mnuRecentClick()
+{
+    const bool showHistory = mnuRecent->isChecked();
+    lstHistory->setVisible(showHistory);
+    lstLookup->setVisible(!showHistory);
+    edtLookup->setVisible(!showHistory);
+    if (canFocus(lstHistory))
+        lstHistory->setFocus();
+    if (lstHistory->count() > 0) {
+        lstHistory->setCurrentRow(0);
+    }
+    if (canFocus(edtLookup))
+        edtLookup->setFocus();
+}
+
+void TfrmMainDict::mnuDeleteClick()
+{
+    SpeakMessage(lang::MSG02);
+    ClearHistory();
+}
+
+void TfrmMainDict::TntFormKeyUp(int key, Qt::KeyboardModifiers modifiers)
+{
+    const TSpeechKey speechKey = speechKeyOf(key);
+    if (speechKey == TSpeechKey::None || !(modifiers & Qt::ControlModifier))
+        return;
+    if (speechKey == TSpeechKey::Slash) {
+        AnnounceActiveDictionary();
+        return;
+    }
+    const int step = speechKey == TSpeechKey::Period ? 10 : -10;
+    const Qt::KeyboardModifiers held = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    speech::TCustomSpeaker *interfaceSpeaker = spInterface->Speaker();
+    speech::TCustomSpeaker *entrySpeaker = sp->Speaker();
+    if (held == Qt::ControlModifier && interfaceSpeaker)
+        interfaceSpeaker->SetVolume(interfaceSpeaker->Volume() + step);
+    else if (held == (Qt::ControlModifier | Qt::AltModifier) && interfaceSpeaker)
+        interfaceSpeaker->SetSpeed(interfaceSpeaker->Speed() + step);
+    else if (held == (Qt::ControlModifier | Qt::ShiftModifier) && entrySpeaker)
+        entrySpeaker->SetVolume(entrySpeaker->Volume() + step);
+    else if (held == (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier) && entrySpeaker)
+        entrySpeaker->SetSpeed(entrySpeaker->Speed() + step);
+}
+
+void TfrmMainDict::FocusEditOrHistory()
+{
+    if (canFocus(edtLookup))
+        edtLookup->setFocus();
+    else if (canFocus(lstHistory))
+        lstHistory->setFocus();
+}
+
+void TfrmMainDict::AnnounceActiveDictionary()
+{
+    FocusEditOrHistory();
+    spInterface->SpeakText(Message(lang::MSG01) + QStringLiteral(", ") + CheckedDictionaryName());
+}
+
+void TfrmMainDict::LookupClipboard()
+{
+    if (!IsLookupKeyHeld || !IsInBackground || !IsLookupKeyHeld() || !IsInBackground())
+        return;
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    const QString text = mime ? mime->text() : QString();
+    if (text.isEmpty())
+        return;
+    RestoreApplication();
+    const QString trimmed = dict::TrimText(text).toString();
+    edtLookup->setText(trimmed);
+    const int nearest = dict::FindNearest(text, *WordList);
+    if (nearest < WordList->Count())
+        SelectWord(nearest);
+    if (trimmed.isEmpty())
+        return;
+    const int position = dict::FindExact(trimmed, *WordList);
+    if (position >= 0)
+        ClearEntryView();
+    ShowEntry(position, false);
+    if (position >= 0 && lstHistory->isHidden())
+        RecordLookup(trimmed, WordList->Location(position));
+}
+
+} // namespace lexivoce::app

@@ -1,0 +1,528 @@
+// The real main window on the offscreen platform, driven with key events;
+// speech lands in recording voice objects.
+#include "app/main_dict.h"
+
+#include "dict/index_builder.h"
+#include "dict/word_list.h"
+#include "lang/ini_file.h"
+#include "speech/fake/fake_voice.h"
+#include "speech/speakers.h"
+#include "speech/speaking_component.h"
+#include "tests/support/temp_dir.h"
+#include "view/styled_view.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QRegularExpression>
+#include <QDir>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTest>
+
+#include <memory>
+
+namespace lexivoce::app {
+namespace {
+
+using speech::fake::TFakeVoice;
+
+const QString kEnglishVoice = QStringLiteral("English (Great Britain)");
+const QString kVietnameseVoice = QStringLiteral("Vietnamese (Northern)");
+
+QByteArray utf8Ini(const QString &text)
+{
+    return text.toUtf8();
+}
+
+class MainDictTest : public test::TempDirTest
+{
+protected:
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        speech::SetVoiceObjectFactory([] { return new TFakeVoice; });
+        QDir().mkpath(QStringLiteral("LANG"));
+        WriteFile(QStringLiteral("LANG/Lexivoce.eng"),
+                  utf8Ini(QStringLiteral("[Language]\neng=English\nvie=Tiếng Anh\nvoice=%1\npitch=10\nspeed=10\n")
+                              .arg(kEnglishVoice)));
+        QDir().mkpath(QStringLiteral("dict"));
+        WriteFile(QStringLiteral("dict/sample.dict"), test::TestData(QStringLiteral("dict/sample.dict")));
+        WriteFile(QStringLiteral("dict/sample.index"), test::TestData(QStringLiteral("dict/sample.index")));
+        WriteFile(QStringLiteral("dict/second.dict"),
+                  "@00-database-info\r\n-x\r\n@00-database-short\r\n-x\r\n@00-database-url\r\n-x\r\n"
+                  "@a&b <c>\r\n-ký hiệu \"lạ\"\r\n@zebra\r\n*danh từ\r\n-ngựa vằn\r\n");
+        dict::BuildIndex(PathOf(QStringLiteral("dict/second.dict")));
+        // Voice 1 is the English voice, voice 2 the Vietnamese one.
+        WriteRegistry(QStringLiteral("[Hidden one]\nPath=dict/second.dict\nHidden=1\n"
+                                     "[Sample]\nPath=dict/sample.dict\nHidden=0\nVoice1=0\nVoice2=1\n"
+                                     "Speed=12\nPitch=8\nReadPunc=1\n"
+                                     "[Second]\nPath=dict/second.dict\nHidden=0\nVoice1=1\nVoice2=0\n"
+                                     "Speed=10\nPitch=10\nReadPunc=0\n"));
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        speech::SetVoiceObjectFactory(nullptr);
+        TempDirTest::TearDown();
+    }
+
+    void WriteRegistry(const QString &text) { WriteFile(QStringLiteral("Lexivoce.ini"), utf8Ini(text)); }
+
+    void WriteConfig(const QString &activeDict, const QString &language = QStringLiteral("eng"))
+    {
+        WriteFile(QStringLiteral("Lexivoce.config"),
+                  utf8Ini(QStringLiteral("[Interface]\nActiveDict=%1\nLanguage=%2\n").arg(activeDict, language)));
+    }
+
+    // Creates and shows the window and lets the posted index load run.
+    void Start()
+    {
+        window = std::make_unique<TfrmMainDict>();
+        window->IsLookupKeyHeld = [this] { return lookupKeyHeld; };
+        window->IsInBackground = [this] { return inBackground; };
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTRY_VERIFY(window->WordList->Count() > 0 || window->DictList.isEmpty());
+        QApplication::processEvents();
+    }
+
+    static TFakeVoice *Voice(speech::TSpeaker5 *speaker) { return static_cast<TFakeVoice *>(speaker->VoiceObject()); }
+
+    // What a speaker said, without the pitch prefix and the line end.
+    static QStringList Said(speech::TSpeaker5 *speaker)
+    {
+        QStringList said;
+        for (QString text : Voice(speaker)->Spoken()) {
+            text.remove(QRegularExpression(QStringLiteral("^<pitch absmiddle=\"-?\\d+\"/>")));
+            if (text.endsWith(u'\n'))
+                text.chop(1);
+            said << text;
+        }
+        return said;
+    }
+
+    void Forget()
+    {
+        Voice(window->speaker)->Calls.clear();
+        Voice(window->spkInterface)->Calls.clear();
+    }
+
+    QStringList EntrySaid() const { return Said(window->speaker); }
+    QStringList InterfaceSaid() const { return Said(window->spkInterface); }
+
+    void Type(const QString &text)
+    {
+        window->edtLookup->setFocus();
+        window->edtLookup->clear();
+        QTest::keyClicks(window->edtLookup, text);
+    }
+
+    void Key(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(widget, key, modifiers);
+    }
+
+    QStringList HistoryWords() const
+    {
+        QStringList words;
+        for (int i = 0; i < window->lstHistory->count(); ++i)
+            words << window->lstHistory->item(i)->text();
+        return words;
+    }
+
+    QString ConfigValue(const QString &key) const
+    {
+        return lang::TIniFile(QStringLiteral("Lexivoce.config")).ReadString(QStringLiteral("Interface"), key, {});
+    }
+
+    std::unique_ptr<TfrmMainDict> window;
+    bool lookupKeyHeld = false;
+    bool inBackground = false;
+};
+
+QString tagged(const QString &voice, const QString &text)
+{
+    return QStringLiteral("<VOICE REQUIRED=\"NAME=%1\">%2").arg(voice, text);
+}
+
+TEST_F(MainDictTest, StartsWithTheFirstOfferedDictionaryWhenTheConfiguredOneIsHidden)
+{
+    WriteConfig(QStringLiteral("Hidden one"));
+    Start();
+
+    // Only offered dictionaries count: the hidden one gets no item.
+    const QList<QAction *> items = window->mnuDictionary->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->objectName(), QStringLiteral("mnuDict0"));
+    EXPECT_EQ(items[0]->text(), QStringLiteral("Sample"));
+    EXPECT_EQ(items[0]->property("tag").toInt(), -1);
+    EXPECT_EQ(items[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_1));
+    EXPECT_EQ(items[1]->property("tag").toInt(), -2);
+    EXPECT_EQ(items[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_2));
+    EXPECT_TRUE(items[0]->isChecked());
+    EXPECT_FALSE(items[1]->isChecked());
+    EXPECT_EQ(window->ActiveDictIndex, 0);
+    EXPECT_EQ(window->WordList->Count(), 5);
+    EXPECT_EQ(window->statusBar->currentMessage(), QStringLiteral("5"));
+    EXPECT_TRUE(window->mnuEnglish->isChecked());
+    EXPECT_FALSE(window->mnuBack->isEnabled());
+    EXPECT_FALSE(window->mnuForward->isEnabled());
+    EXPECT_TRUE(window->edtLookup->hasFocus());
+
+    // Loading is announced, then readiness, by the interface speaker.
+    const QStringList said = InterfaceSaid();
+    const qsizetype loading = said.indexOf(QStringLiteral("Loading Sample dictionary"));
+    ASSERT_GE(loading, 0) << said.join(u'|').toStdString();
+    EXPECT_EQ(said.indexOf(QStringLiteral("Sample dictionary is ready")), loading + 1);
+
+    // The active dictionary's speech settings are in force.
+    EXPECT_EQ(window->speaker->Speed(), 2);
+    EXPECT_EQ(window->speaker->Pitch(), -2);
+    EXPECT_TRUE(window->speaker->SpeakPunctuation);
+    EXPECT_EQ(window->spkInterface->VoiceName, kEnglishVoice);
+
+    // Nothing written at start; closing keeps the configured name, which
+    // only a pick in the menu changes.
+    window->close();
+    EXPECT_EQ(ConfigValue(QStringLiteral("ActiveDict")), QStringLiteral("Hidden one"));
+}
+
+TEST_F(MainDictTest, UpAndDownWalkTheWordListInTheFirstVoice)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    QLineEdit *edit = window->edtLookup;
+    Type(QStringLiteral("APP"));
+    Forget();
+
+    Key(edit, Qt::Key_Down);
+    EXPECT_EQ(window->SelectedWord(), 1);
+    EXPECT_EQ(edit->text(), QStringLiteral("Apple"));
+    EXPECT_EQ(EntrySaid(), QStringList{tagged(kEnglishVoice, QStringLiteral("Apple"))});
+
+    Key(edit, Qt::Key_Up);
+    Key(edit, Qt::Key_Up); // at the first word: stays, says it again
+    EXPECT_EQ(window->SelectedWord(), 0);
+    EXPECT_EQ(EntrySaid().mid(1), QStringList(2, tagged(kEnglishVoice, QStringLiteral("abroad"))));
+
+    // Typing starts a fresh search from the new text.
+    QTest::keyClick(edit, Qt::Key_B);
+    EXPECT_EQ(window->SelectedWord(), -1);
+    edit->setText(QStringLiteral("v"));
+    Key(edit, Qt::Key_Down);
+    EXPECT_EQ(window->SelectedWord(), 4);
+    Key(edit, Qt::Key_Down); // at the last word
+    EXPECT_EQ(window->SelectedWord(), 4);
+    EXPECT_EQ(edit->text(), QStringLiteral("Việt Nam"));
+
+    // After every word: nothing to select, the typed text stays, silence.
+    Type(QStringLiteral("zzz"));
+    Forget();
+    Key(edit, Qt::Key_Down);
+    EXPECT_EQ(window->SelectedWord(), -1);
+    EXPECT_EQ(edit->text(), QStringLiteral("zzz"));
+    EXPECT_TRUE(EntrySaid().isEmpty());
+}
+
+TEST_F(MainDictTest, EnterShowsAndReadsTheEntryOrSaysItIsMissing)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    Type(QStringLiteral("  ABROAD "));
+    Forget();
+    Key(window->edtLookup, Qt::Key_Return);
+
+    EXPECT_TRUE(window->rvMeaning->hasFocus());
+    EXPECT_TRUE(window->rvMeaning->toPlainText().contains(QStringLiteral("ở nước ngoài")));
+    EXPECT_EQ(HistoryWords(), QStringList{QStringLiteral("ABROAD")});
+    // The whole entry, in one utterance of voice groups.
+    const QStringList said = EntrySaid();
+    ASSERT_FALSE(said.isEmpty());
+    EXPECT_TRUE(said.last().startsWith(tagged(kEnglishVoice, QStringLiteral("abroad"))))
+        << said.last().toStdString();
+    EXPECT_TRUE(said.last().contains(tagged(kVietnameseVoice, QStringLiteral("phó từ"))));
+
+    const QString shown = window->rvMeaning->toPlainText();
+    Type(QStringLiteral("abroadx"));
+    Forget();
+    Key(window->edtLookup, Qt::Key_Return);
+    EXPECT_EQ(InterfaceSaid(), QStringList{QStringLiteral("The word you have typed does not exists")});
+    EXPECT_EQ(window->rvMeaning->toPlainText(), shown);
+    EXPECT_EQ(HistoryWords().size(), 1);
+
+    // A blank edit does nothing.
+    Type(QStringLiteral("   "));
+    Forget();
+    Key(window->edtLookup, Qt::Key_Return);
+    EXPECT_TRUE(InterfaceSaid().isEmpty());
+}
+
+TEST_F(MainDictTest, HistoryAppendsEveryLookUpAndWalksBackAndForth)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    for (const QString &word : {QStringLiteral("apple tree"), QStringLiteral("apple tree"), QStringLiteral("abroad")}) {
+        Type(word);
+        Key(window->edtLookup, Qt::Key_Return);
+    }
+    EXPECT_EQ(HistoryWords().join(u'|'), QStringLiteral("apple tree|apple tree|abroad"));
+    EXPECT_EQ(window->HistoryPos, 2);
+    EXPECT_TRUE(window->mnuBack->isEnabled());
+    EXPECT_FALSE(window->mnuForward->isEnabled());
+
+    window->mnuBack->trigger();
+    window->mnuBack->trigger();
+    EXPECT_EQ(window->HistoryPos, 0);
+    EXPECT_FALSE(window->mnuBack->isEnabled());
+    EXPECT_TRUE(window->mnuForward->isEnabled());
+    EXPECT_TRUE(window->rvMeaning->toPlainText().contains(QStringLiteral("cây táo")));
+    EXPECT_TRUE(window->rvMeaning->hasFocus());
+
+    // A new look-up goes to the end, not after the current position.
+    Type(QStringLiteral("apple"));
+    Key(window->edtLookup, Qt::Key_Return);
+    EXPECT_EQ(HistoryWords().last(), QStringLiteral("apple"));
+    EXPECT_EQ(window->HistoryPos, 3);
+    EXPECT_FALSE(window->mnuForward->isEnabled());
+
+    window->mnuDelete->trigger();
+    EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Delete all")));
+    EXPECT_EQ(window->lstHistory->count(), 0);
+    EXPECT_EQ(window->HistoryPos, -1);
+
+    // One item: neither way is open.
+    Type(QStringLiteral("abroad"));
+    Key(window->edtLookup, Qt::Key_Return);
+    EXPECT_FALSE(window->mnuBack->isEnabled());
+    EXPECT_FALSE(window->mnuForward->isEnabled());
+}
+
+TEST_F(MainDictTest, RecentWordsShowsTheHistoryInPlaceOfTheWordList)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    window->mnuRecent->trigger();
+    EXPECT_TRUE(window->mnuRecent->isChecked());
+    EXPECT_TRUE(window->lstHistory->isVisible());
+    EXPECT_FALSE(window->lstLookup->isVisible());
+    EXPECT_FALSE(window->edtLookup->isVisible());
+    EXPECT_TRUE(window->lstHistory->hasFocus());
+    EXPECT_EQ(window->lstHistory->currentRow(), -1);
+    Forget();
+    Key(window->lstHistory, Qt::Key_Return);
+    EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("The word you have typed does not exists")));
+
+    window->mnuRecent->trigger();
+    EXPECT_TRUE(window->edtLookup->isVisible());
+    EXPECT_TRUE(window->edtLookup->hasFocus());
+
+    // With a history, the list opens on its first word, and Enter shows it.
+    Type(QStringLiteral("apple tree"));
+    Key(window->edtLookup, Qt::Key_Return);
+    window->mnuRecent->trigger();
+    EXPECT_EQ(window->lstHistory->currentRow(), 0);
+    window->rvMeaning->Clear();
+    Key(window->lstHistory, Qt::Key_Return);
+    EXPECT_TRUE(window->rvMeaning->toPlainText().contains(QStringLiteral("cây táo")));
+    EXPECT_EQ(window->lstHistory->count(), 1); // shown from the history: not recorded again
+}
+
+TEST_F(MainDictTest, SpeechKeysChangeVolumeAndRateOfEachSpeaker)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    QWidget *edit = window->edtLookup;
+    const int interfaceRate = window->spkInterface->Speed();
+    const int entryRate = window->speaker->Speed();
+
+    Key(edit, Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_EQ(window->spkInterface->Volume(), 90);
+    Key(edit, Qt::Key_Period, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(window->spkInterface->Speed(), std::min(10, interfaceRate + 10));
+    Key(edit, Qt::Key_Comma, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(window->speaker->Volume(), 90);
+    Key(edit, Qt::Key_Comma, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(window->speaker->Speed(), std::max(-10, entryRate - 10));
+    Key(edit, Qt::Key_Period, Qt::ControlModifier);
+    EXPECT_EQ(window->spkInterface->Volume(), 100);
+    EXPECT_EQ(window->speaker->Volume(), 90);
+
+    // Ctrl+slash says where the user is, whatever else is held.
+    Forget();
+    Key(edit, Qt::Key_Slash, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Veltari Talking dictionary, Sample")));
+}
+
+TEST_F(MainDictTest, PickingADictionaryLoadsItAndEmptiesTheHistory)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    Type(QStringLiteral("abroad"));
+    Key(window->edtLookup, Qt::Key_Return);
+    QAction *sample = window->mnuDictionary->actions().at(0);
+    QAction *second = window->mnuDictionary->actions().at(1);
+
+    // The one already active: history and view emptied, nothing reloaded.
+    Forget();
+    sample->trigger();
+    EXPECT_EQ(window->lstHistory->count(), 0);
+    EXPECT_TRUE(window->rvMeaning->toPlainText().trimmed().isEmpty());
+    EXPECT_FALSE(InterfaceSaid().contains(QStringLiteral("Loading Sample dictionary")));
+    EXPECT_EQ(window->WordList->Count(), 5);
+
+    Forget();
+    second->trigger();
+    EXPECT_TRUE(second->isChecked());
+    EXPECT_FALSE(sample->isChecked());
+    EXPECT_EQ(window->ActiveDictIndex, 1);
+    EXPECT_EQ(window->ActiveDictName, QStringLiteral("Second"));
+    EXPECT_EQ(window->WordList->Count(), 2);
+    EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Second dictionary is ready")));
+    EXPECT_EQ(window->GetDictVoiceName(1), kVietnameseVoice);
+    EXPECT_FALSE(window->speaker->SpeakPunctuation);
+
+    // Words with markup characters are spoken as they stand.
+    Type(QStringLiteral("a&b <c>"));
+    Forget();
+    Key(window->edtLookup, Qt::Key_Return);
+    ASSERT_FALSE(EntrySaid().isEmpty());
+    EXPECT_TRUE(EntrySaid().last().startsWith(
+        QStringLiteral("<VOICE REQUIRED=\"NAME=%1\">a&amp;b &lt;c&gt;</VOICE>").arg(kVietnameseVoice)))
+        << EntrySaid().last().toStdString();
+    EXPECT_TRUE(EntrySaid().last().contains(QStringLiteral("&quot;lạ&quot;")));
+
+    window->close();
+    EXPECT_EQ(ConfigValue(QStringLiteral("ActiveDict")), QStringLiteral("Second"));
+}
+
+TEST_F(MainDictTest, ReloadKeepsTheActiveDictionaryOrFallsBackToTheFirst)
+{
+    WriteConfig(QStringLiteral("Second"));
+    Start();
+    ASSERT_EQ(window->ActiveDictIndex, 1);
+    Type(QStringLiteral("zebra"));
+    Key(window->edtLookup, Qt::Key_Return);
+
+    // Still registered (now first, its rate changed): state kept.
+    WriteRegistry(QStringLiteral("[Second]\nPath=dict/second.dict\nHidden=0\nVoice1=1\nVoice2=0\nSpeed=15\nPitch=10\n"
+                                 "[Sample]\nPath=dict/sample.dict\nHidden=0\n"));
+    Forget();
+    window->ReloadDictionaryList(QStringLiteral("Lexivoce.ini"));
+    EXPECT_EQ(window->ActiveDictIndex, 0);
+    EXPECT_TRUE(window->mnuDictionary->actions().at(0)->isChecked());
+    EXPECT_EQ(window->lstHistory->count(), 1);
+    EXPECT_EQ(window->WordList->Count(), 2);
+    EXPECT_FALSE(InterfaceSaid().contains(QStringLiteral("Loading Second dictionary")));
+    EXPECT_EQ(window->speaker->Speed(), 5);
+
+    // Gone: the first offered one is loaded at once and the history emptied.
+    WriteRegistry(QStringLiteral("[Sample]\nPath=dict/sample.dict\nHidden=0\n"));
+    window->ReloadDictionaryList(QStringLiteral("Lexivoce.ini"));
+    EXPECT_EQ(window->ActiveDictIndex, 0);
+    EXPECT_EQ(window->WordList->Count(), 5);
+    EXPECT_EQ(window->lstHistory->count(), 0);
+    EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Sample dictionary is ready")));
+    EXPECT_EQ(window->ActiveDictName, QStringLiteral("Second")); // only a pick changes it
+
+    // Nothing offered: no active dictionary, the words stay.
+    WriteRegistry(QStringLiteral("[Sample]\nPath=dict/sample.dict\nHidden=1\n"));
+    window->ReloadDictionaryList(QStringLiteral("Lexivoce.ini"));
+    EXPECT_EQ(window->ActiveDictIndex, -1);
+    EXPECT_TRUE(window->mnuDictionary->actions().isEmpty());
+    EXPECT_EQ(window->WordList->Count(), 5);
+    EXPECT_TRUE(window->GetDictVoiceName(1).isEmpty());
+}
+
+TEST_F(MainDictTest, AVoiceBeyondTheInstalledOnesFallsBackToTheFirst)
+{
+    WriteRegistry(QStringLiteral("[Sample]\nPath=dict/sample.dict\nHidden=0\nVoice1=7\nVoice2=300\n"));
+    Start();
+    EXPECT_EQ(window->GetDictVoiceName(1), kEnglishVoice);
+    EXPECT_EQ(window->GetDictVoiceName(2), kEnglishVoice);
+    Type(QString());
+    Forget();
+    Key(window->edtLookup, Qt::Key_Down);
+    EXPECT_EQ(EntrySaid(), QStringList{tagged(kEnglishVoice, QStringLiteral("abroad"))});
+}
+
+TEST_F(MainDictTest, SwitchingTheInterfaceLanguage)
+{
+    WriteFile(QStringLiteral("LANG/Lexivoce.vie"),
+              utf8Ini(QStringLiteral("[Language]\neng=Vietnamese\nvie=Tiếng Việt\nvoice=%1\n"
+                                     "[CONTROLS]\nmnuHistory=Lịch sử\n[LocalStrings]\nstChecked=đã chọn\n")
+                          .arg(kVietnameseVoice)));
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    ASSERT_NE(window->mnu2ndLang, nullptr);
+    EXPECT_EQ(window->mnu2ndLang->data().toString(), QStringLiteral("vie"));
+    EXPECT_EQ(window->mnu2ndLang->text(), QStringLiteral("Vietnamese")); // its name in English
+    EXPECT_EQ(window->mnu2ndLang->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+    EXPECT_FALSE(window->mnu2ndLang->isChecked());
+
+    window->mnu2ndLang->trigger();
+    EXPECT_TRUE(window->mnu2ndLang->isChecked());
+    EXPECT_FALSE(window->mnuEnglish->isChecked());
+    EXPECT_EQ(window->InterfaceLanguage, QStringLiteral("vie"));
+    EXPECT_EQ(ConfigValue(QStringLiteral("Language")), QStringLiteral("vie"));
+    EXPECT_EQ(window->mnuEnglish->text(), QStringLiteral("Tiếng Anh"));
+    EXPECT_EQ(window->mnu2ndLang->text(), QStringLiteral("Tiếng Việt"));
+    EXPECT_EQ(window->mnuHistory->title(), QStringLiteral("Lịch sử"));
+    EXPECT_EQ(window->spInterface->Words.stChecked, QStringLiteral("đã chọn"));
+    EXPECT_EQ(window->spkInterface->VoiceName, kVietnameseVoice);
+    // No pitch or speed in the file: the lowest.
+    EXPECT_EQ(window->spkInterface->Pitch(), -10);
+    EXPECT_EQ(window->spkInterface->Speed(), -10);
+    // A caption the new file lacked is written into it from the old language.
+    EXPECT_EQ(lang::TIniFile(QStringLiteral("LANG/Lexivoce.vie"))
+                  .ReadString(QStringLiteral("CONTROLS"), QStringLiteral("mnuBack"), {}),
+              QStringLiteral("Back"));
+
+    window->mnuEnglish->trigger();
+    EXPECT_EQ(window->InterfaceLanguage, QStringLiteral("eng"));
+    EXPECT_EQ(window->mnuHistory->title(), QStringLiteral("History"));
+    EXPECT_EQ(window->spkInterface->VoiceName, kEnglishVoice);
+    window.reset();
+
+    // Started in the second language, its item is checked.
+    WriteConfig(QStringLiteral("Sample"), QStringLiteral("vie"));
+    Start();
+    EXPECT_TRUE(window->mnu2ndLang->isChecked());
+    EXPECT_EQ(window->mnuHistory->title(), QStringLiteral("Lịch sử"));
+}
+
+TEST_F(MainDictTest, ClipboardIsLookedUpOnlyWithTheKeyHeldFromTheBackground)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    Forget();
+    QApplication::clipboard()->setText(QStringLiteral("book"));
+    QApplication::processEvents();
+    EXPECT_EQ(window->lstHistory->count(), 0);
+
+    lookupKeyHeld = true; // but the program is in front
+    QApplication::clipboard()->setText(QStringLiteral("abroad"));
+    QApplication::processEvents();
+    EXPECT_EQ(window->lstHistory->count(), 0);
+
+    inBackground = true;
+    QApplication::clipboard()->setText(QStringLiteral(" Apple tree\n"));
+    QTRY_COMPARE(window->lstHistory->count(), 1);
+    EXPECT_EQ(window->edtLookup->text(), QStringLiteral("Apple tree"));
+    EXPECT_EQ(HistoryWords(), QStringList{QStringLiteral("Apple tree")});
+    EXPECT_TRUE(window->rvMeaning->toPlainText().contains(QStringLiteral("cây táo")));
+    EXPECT_TRUE(EntrySaid().join(u'|').contains(QStringLiteral("cây táo")));
+
+    Forget();
+    QApplication::clipboard()->setText(QStringLiteral("nothing here"));
+    QTRY_VERIFY(InterfaceSaid().contains(QStringLiteral("The word you have typed does not exists")));
+    EXPECT_EQ(window->lstHistory->count(), 1);
+}
+
+} // namespace
+} // namespace lexivoce::app
