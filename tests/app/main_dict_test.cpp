@@ -18,10 +18,12 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListView>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -191,6 +193,35 @@ TEST_F(MainDictTest, StartsWithTheFirstOfferedDictionaryWhenTheConfiguredOneIsHi
     // only a pick in the menu changes.
     window->close();
     EXPECT_EQ(ConfigValue(QStringLiteral("ActiveDict")), QStringLiteral("Hidden one"));
+}
+
+TEST_F(MainDictTest, AnIndexThatCannotBeReadIsReportedAndLeavesTheListEmpty)
+{
+    QFile::remove(PathOf(QStringLiteral("dict/sample.index")));
+    WriteConfig(QStringLiteral("Sample"));
+    // The error box is modal: answer it as a user would, after hearing it.
+    QString boxText;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&boxText] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            for (const QLabel *label : box->findChildren<QLabel *>())
+                boxText += label->text();
+            box->close();
+        }
+    });
+    closer.start(20);
+    window = std::make_unique<TfrmMainDict>();
+    window->show();
+    // The word list is loaded only after the window is up.
+    EXPECT_EQ(window->WordList->Count(), 0);
+    QTRY_VERIFY(!boxText.isEmpty());
+    EXPECT_TRUE(boxText.contains(QStringLiteral("sample.index"))) << boxText.toStdString();
+    EXPECT_EQ(window->statusBar->currentMessage(), QStringLiteral("Loading..."));
+    EXPECT_EQ(window->WordList->Count(), 0);
+    EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Loading Sample dictionary")));
+    EXPECT_FALSE(InterfaceSaid().contains(QStringLiteral("Sample dictionary is ready")));
+    // The list speaks again once it has words.
+    EXPECT_NE(window->sp->FindRecord(window->lstLookup), nullptr);
 }
 
 TEST_F(MainDictTest, UpAndDownWalkTheWordListInTheFirstVoice)
