@@ -112,8 +112,10 @@ TfrmMainDict::TfrmMainDict(QWidget *parent)
     spInterface = new speech::TSpeakingComponent(this);
     spInterface->setObjectName(QStringLiteral("spInterface"));
     spInterface->SetSpeaker(spkInterface);
-    m_reader = std::make_unique<speech::TEntryReader>(rvMeaning, sp,
-                                                      [this](int which) { return GetDictVoiceName(which); });
+    m_reader = std::make_unique<speech::TEntryReader>(
+        rvMeaning, sp, [this](int which) { return GetDictVoiceName(which); },
+        [this] { return Message(lang::MSG05); }, [this] { return InterfaceVoiceName; });
+    connect(rvMeaning, &view::TStyledView::Jump, this, [this](int itemNo) { FollowItem(itemNo); });
     // The look-up edit announces itself with its word in the dictionary's
     // voice (edtLookupEnter); the plain description would only talk over it.
     spInterface->OnBeforeSpeak = [this](speech::TSpeakingComponent *, QWidget *control, QString &text) {
@@ -468,6 +470,8 @@ bool TfrmMainDict::eventFilter(QObject *watched, QEvent *event)
         if ((widget == edtLookup || widget == lstHistory)
             && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
             edtLookupKeyUp(widget, key->key());
+        else if (widget == rvMeaning)
+            rvMeaningKeyUp(key->key(), key->modifiers());
         break;
     }
     case QEvent::FocusIn:

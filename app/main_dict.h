@@ -157,6 +157,12 @@ public:
     void mnuDeleteClick();
     void mnuMinimizeClick();
     void TntFormKeyUp(int key, Qt::KeyboardModifiers modifiers);
+    // Entry view: a head word is spoken in the first voice (which the entry
+    // speaker keeps from then on); an idiom or example word is looked up.
+    void FollowItem(int itemNo);
+    void rvMeaningKeyUp(int key, Qt::KeyboardModifiers modifiers);
+    speech::TEntryReader *Reader() const { return m_reader.get(); }
+
     // Appends a look-up to the history and moves HistoryPos to it.
     void RecordLookup(const QString &word, dict::TLocation location);
 

@@ -11,6 +11,7 @@
 #include "lang/ini_file.h"
 #include "lang/localize.h"
 #include "lang/messages.h"
+#include "speech/entry_reader.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
 #include "view/styled_view.h"
@@ -227,7 +228,12 @@ void TfrmMainDict::ShowEntry(int position, bool fromHistory)
         location = WordList->Location(position);
     }
     dict::RenderEntry(*rvMeaning->Document(), DictFile.ReadEntry(location));
-    rvMeaning->setFocus();
+    // The view reads the entry when it receives the focus; one that has it
+    // already (a word followed inside an entry) reads it now.
+    if (rvMeaning->hasFocus())
+        m_reader->ReadEntryText(true);
+    else
+        rvMeaning->setFocus();
 }
 
 QString TfrmMainDict::GetDictVoiceName(int which) const

@@ -197,11 +197,8 @@ void TfrmMainDict::mnuBackClick()
         return;
     }
     ClearEntryView();
+    // Shown in the view and read, whether or not the view had the focus.
     ShowEntry(HistoryPos, true);
-    // Entering the view anew makes it read the entry even when it already
-    // had the focus.
-    tabDict->setFocus();
-    rvMeaning->setFocus();
 }
 
 void TfrmMainDict::mnuForwardClick()
@@ -215,8 +212,6 @@ void TfrmMainDict::mnuForwardClick()
     }
     ClearEntryView();
     ShowEntry(HistoryPos, true);
-    tabDict->setFocus();
-    rvMeaning->setFocus();
 }
 
 void TfrmMainDict::mnuRecentClick()
