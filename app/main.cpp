@@ -57,7 +57,7 @@ int runMainWindow(const QStringList &arguments)
     if (profile.Seeded && !hadRegistry)
         app::ResolveShippedVoices(dict::RegistryFileName(), window.speaker->VoiceNames);
     QObject::connect(&instance, &app::TSingleInstance::ActivateRequested, &window,
-                     [&window] { window.RestoreApplication(); });
+                     [&window] { window.BringToFront(); });
     window.show();
     return QApplication::exec();
 }

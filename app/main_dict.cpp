@@ -5,6 +5,7 @@
 
 #include "app/key_state.h"
 #include "dialogs/error_display.h"
+#include "dialogs/tray_icon.h"
 #include "dict/word_list.h"
 #include "lang/control_texts.h"
 #include "lang/error.h"
@@ -49,6 +50,8 @@ const QString kInterface = QStringLiteral("Interface");
 const QString kActiveDict = QStringLiteral("ActiveDict");
 const QString kLanguageKey = QStringLiteral("Language");
 const QString kEnglish = QString::fromLatin1(LanguageSectionKeys::EnglishCode);
+// Ctrl+F12: one combination that brings the dictionary back from anywhere.
+constexpr quint16 kTrayShortcut = 16507;
 
 QString caption(const char *name)
 {
@@ -122,6 +125,12 @@ TfrmMainDict::TfrmMainDict(QWidget *parent)
         if (control == edtLookup && !GetDictVoiceName(1).isEmpty())
             text.clear();
     };
+    trayIcon = new dialogs::TTrayIcon(this);
+    trayIcon->setObjectName(QStringLiteral("trayIcon"));
+    trayIcon->SetMinimizeToTray(true);
+    trayIcon->SetShortcut(kTrayShortcut);
+    connect(trayIcon, &dialogs::TTrayIcon::OnClick, this, [this] { trayIconClick(); });
+    connect(trayIcon, &dialogs::TTrayIcon::OnShortcut, this, [this] { trayIconShortcut(); });
     IsLookupKeyHeld = [] { return IsLeftSuperHeld(); };
     IsInBackground = [] { return QApplication::activeWindow() == nullptr; };
 
@@ -142,7 +151,7 @@ TfrmMainDict::TfrmMainDict(QWidget *parent)
     try {
         // The notification icon's tip, from the English file: it names the
         // program, whatever the language.
-        setProperty("trayHint", Message(lang::MSG01));
+        trayIcon->SetHint(Message(lang::MSG01));
         m_localizer->SetLanguage(InterfaceLanguage);
     } catch (const Error &error) {
         dialogs::ShowError(error.message());
@@ -488,16 +497,33 @@ bool TfrmMainDict::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmMainDict::mnuMinimizeClick()
 {
+    // With MinimizeToTray on, the icon takes the window's place.
     showMinimized();
 }
 
-void TfrmMainDict::RestoreApplication()
+void TfrmMainDict::trayIconClick()
 {
-    if (isMinimized())
-        showNormal();
-    show();
-    raise();
-    activateWindow();
+    trayIcon->RestoreApplication();
+    trayIcon->RemoveFromTray();
+}
+
+void TfrmMainDict::trayIconShortcut()
+{
+    // The icon stays until it is clicked.
+    trayIcon->RestoreApplication();
+    if (QApplication::activeWindow() == this)
+        AnnounceActiveDictionary();
+}
+
+void TfrmMainDict::BringToFront()
+{
+    // Minimizing and restoring makes the window manager raise the window
+    // even when it refuses a plain request from a background program.
+    trayIcon->SetMinimizeToTray(false);
+    showMinimized();
+    trayIcon->SetMinimizeToTray(true);
+    trayIcon->RemoveFromTray();
+    trayIcon->RestoreApplication();
     if (QApplication::activeWindow() == this)
         AnnounceActiveDictionary();
 }

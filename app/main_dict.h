@@ -23,6 +23,9 @@ class QMenu;
 class QSplitter;
 class QStatusBar;
 
+namespace lexivoce::dialogs {
+class TTrayIcon;
+}
 namespace lexivoce::dict {
 class TWordList;
 }
@@ -100,6 +103,9 @@ public:
     QAction *mnuLVHelp = nullptr;
     QAction *mnuAbout = nullptr;
 
+    // The notification-area icon with the hot key Ctrl+F12.
+    dialogs::TTrayIcon *trayIcon = nullptr;
+
     // Speech: entry speaker and interface speaker, each with its component.
     speech::TSpeaker5 *speaker = nullptr;
     speech::TSpeakingComponent *sp = nullptr;
@@ -156,6 +162,8 @@ public:
     void mnuRecentClick();
     void mnuDeleteClick();
     void mnuMinimizeClick();
+    void trayIconClick();
+    void trayIconShortcut();
     void TntFormKeyUp(int key, Qt::KeyboardModifiers modifiers);
     // Entry view: a head word is spoken in the first voice (which the entry
     // speaker keeps from then on); an idiom or example word is looked up.
@@ -170,8 +178,10 @@ public:
     int SelectedWord() const;
     void SelectWord(int position);
 
-    // Brings the window to the front and lets it announce itself.
-    void RestoreApplication();
+    // Brings the window to the front from wherever it is (minimized, hidden
+    // to the notification area, behind other windows); it announces itself
+    // on becoming active.
+    void BringToFront();
 
 protected:
     bool event(QEvent *event) override;

@@ -280,7 +280,7 @@ void TfrmMainDict::LookupClipboard()
     const QString text = mime ? mime->text() : QString();
     if (text.isEmpty())
         return;
-    RestoreApplication();
+    BringToFront();
     const QString trimmed = dict::TrimText(text).toString();
     edtLookup->setText(trimmed);
     const int nearest = dict::FindNearest(text, *WordList);
