@@ -68,7 +68,6 @@ int main(int argc, char **argv)
 {
     dialogs::TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexivoce"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Lexivoce"));
     // Relative file arguments mean the folder the user started from, not
     // the profile folder the program is about to enter.
     const QStringList arguments = app::AbsoluteFileArguments(QApplication::arguments(), QDir::currentPath());

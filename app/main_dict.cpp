@@ -36,6 +36,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -158,8 +159,14 @@ TfrmMainDict::TfrmMainDict(QWidget *parent)
     }
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)
-            AnnounceActiveDictionary();
+            OnApplicationActive();
     });
+    // A window manager that never activates the window must not swallow the
+    // look-up.
+    m_pendingLookupTimer = new QTimer(this);
+    m_pendingLookupTimer->setSingleShot(true);
+    m_pendingLookupTimer->setInterval(1500);
+    connect(m_pendingLookupTimer, &QTimer::timeout, this, [this] { LookUpClipboardText(m_pendingLookup); });
     // Key preview and the controls' own events, all through one filter.
     qApp->installEventFilter(this);
 }
@@ -493,6 +500,13 @@ bool TfrmMainDict::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMainDict::OnApplicationActive()
+{
+    AnnounceActiveDictionary();
+    if (!m_pendingLookup.isEmpty())
+        LookUpClipboardText(m_pendingLookup);
 }
 
 void TfrmMainDict::mnuMinimizeClick()

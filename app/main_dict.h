@@ -22,6 +22,7 @@ class QListWidget;
 class QMenu;
 class QSplitter;
 class QStatusBar;
+class QTimer;
 
 namespace lexivoce::dialogs {
 class TTrayIcon;
@@ -202,6 +203,9 @@ private:
     QAction *CheckedDictionaryItem() const;
     QString CheckedDictionaryName() const;
     QAction *AddDictionaryItem(int n, const dict::TDictRecord &record);
+    void OnApplicationActive();
+    // LookupClipboard's look-up proper, once the window is in front.
+    void LookUpClipboardText(QString text);
     QString Message(const lang::TMessage &message) const;
     void SpeakMessage(const lang::TMessage &message, const QString &argument = QString());
 
@@ -210,6 +214,10 @@ private:
     QActionGroup *m_dictionaryGroup = nullptr;
     QActionGroup *m_languageGroup = nullptr;
     bool m_shown = false;
+    // Clipboard text waiting for the window to become active: the window
+    // announces itself first, then the entry is shown and read.
+    QString m_pendingLookup;
+    QTimer *m_pendingLookupTimer = nullptr;
 };
 
 // "%s" in text replaced by argument (the messages' placeholder).

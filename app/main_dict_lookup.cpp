@@ -20,6 +20,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMimeData>
+#include <QTimer>
 
 namespace lexivoce::app {
 
@@ -281,6 +282,23 @@ void TfrmMainDict::LookupClipboard()
     if (text.isEmpty())
         return;
     BringToFront();
+    // On X the window becomes active only later; the look-up waits for it,
+    // or the announcement would take the focus back from the entry.
+    if (QApplication::activeWindow() == this) {
+        LookUpClipboardText(text);
+    } else {
+        m_pendingLookup = text;
+        m_pendingLookupTimer->start();
+    }
+}
+
+void TfrmMainDict::LookUpClipboardText(QString text)
+{
+    // text may be the pending text itself: taken by value before it goes.
+    m_pendingLookup.clear();
+    m_pendingLookupTimer->stop();
+    if (text.isEmpty())
+        return;
     const QString trimmed = dict::TrimText(text).toString();
     edtLookup->setText(trimmed);
     const int nearest = dict::FindNearest(text, *WordList);
