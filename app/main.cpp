@@ -1,6 +1,6 @@
 // Lexivoce: the talking dictionary.
 //   lexivoce [--profile DIR]   start, or bring the running one to the front
-//   lexivoce --activate        only bring the running one to the front
+//   lexivoce --activate        the same (a key on desktops without global hot keys)
 //   lexivoce --demo-controls   every kind of control, spoken
 //   lexivoce --demo-message TEXT   TEXT in the spoken error box
 #include "app/demo_controls.h"
@@ -28,7 +28,6 @@ int runMainWindow(const QStringList &arguments)
 {
     const app::TProfileChoice profile = app::ResolveProfile(
         arguments, QProcessEnvironment::systemEnvironment(), QDir::currentPath(), app::InstalledDataDirectory());
-    const bool activateOnly = arguments.contains(QStringLiteral("--activate"));
 
     const bool hadRegistry =
         QFileInfo::exists(QDir(profile.Directory).filePath(dict::RegistryFileName()));
@@ -44,10 +43,8 @@ int runMainWindow(const QStringList &arguments)
         std::fprintf(stderr, "lexivoce: another instance holds this profile but does not answer.\n");
         return 1;
     }
-    if (activateOnly) {
-        std::fprintf(stderr, "lexivoce: no running instance to bring to the front.\n");
-        return 1;
-    }
+    // --activate with nothing running starts the program: a key bound to it
+    // always leads to the dictionary.
 
     app::EnterProfile(profile.Directory);
 

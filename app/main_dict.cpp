@@ -438,8 +438,14 @@ void TfrmMainDict::showEvent(QShowEvent *event)
 
 void TfrmMainDict::TntFormShow()
 {
+    // A dictionary that cannot be opened must not leave the window
+    // untranslated: each step reports its own failure.
     try {
         LoadDictionaryList(dict::RegistryFileName());
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+    }
+    try {
         m_localizer->TranslateComponent(this);
     } catch (const Error &error) {
         dialogs::ShowError(error.message());
