@@ -340,6 +340,11 @@ void TfrmMainDict::ReadConfig(const QString &configPath)
                                            LanguageSectionKeys::DefaultPosition);
     const int speed = language.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Speed),
                                            LanguageSectionKeys::DefaultPosition);
+    ApplyInterfaceVoice(pitch, speed);
+}
+
+void TfrmMainDict::ApplyInterfaceVoice(int pitch, int speed)
+{
     // A voice that is not installed is reported; the speaker keeps its voice
     // and the window still comes up whole.
     try {
@@ -418,13 +423,7 @@ void TfrmMainDict::mnuEnglishClick(QAction *sender)
     LoadLocalStrings(code);
     m_localizer->SetLanguage(code);
     m_localizer->TranslateComponent(this);
-    try {
-        spkInterface->SelectVoice(InterfaceVoiceName);
-    } catch (const Error &error) {
-        dialogs::ShowError(error.message());
-    }
-    spkInterface->SetPitch(pitch - 10);
-    spkInterface->SetSpeed(speed - 10);
+    ApplyInterfaceVoice(pitch, speed);
 }
 
 void TfrmMainDict::showEvent(QShowEvent *event)

@@ -204,6 +204,10 @@ private:
     QString CheckedDictionaryName() const;
     QAction *AddDictionaryItem(int n, const dict::TDictRecord &record);
     void OnApplicationActive();
+    void ApplyInterfaceVoice(int pitch, int speed);
+    // Enter in the edit: text found exactly, shown, read and recorded, or
+    // MSG13; an empty text does nothing.
+    void LookUpExactly(const QString &text);
     // LookupClipboard's look-up proper, once the window is in front.
     void LookUpClipboardText(QString text);
     QString Message(const lang::TMessage &message) const;

@@ -118,7 +118,11 @@ void TfrmMainDict::edtLookupKeyUp(QWidget *sender, int key)
         ShowEntry(selected ? position : -1, true);
         return;
     }
-    const QString text = dict::TrimText(edtLookup->text()).toString();
+    LookUpExactly(dict::TrimText(edtLookup->text()).toString());
+}
+
+void TfrmMainDict::LookUpExactly(const QString &text)
+{
     if (text.isEmpty())
         return;
     const int position = dict::FindExact(text, *WordList);
@@ -304,14 +308,8 @@ void TfrmMainDict::LookUpClipboardText(QString text)
     const int nearest = dict::FindNearest(text, *WordList);
     if (nearest < WordList->Count())
         SelectWord(nearest);
-    if (trimmed.isEmpty())
-        return;
-    const int position = dict::FindExact(trimmed, *WordList);
-    if (position >= 0)
-        ClearEntryView();
-    ShowEntry(position, false);
-    if (position >= 0 && lstHistory->isHidden())
-        RecordLookup(trimmed, WordList->Location(position));
+    // As if Enter were released in the edit.
+    LookUpExactly(trimmed);
 }
 
 } // namespace lexivoce::app
