@@ -116,6 +116,9 @@ TfrmMainDict::TfrmMainDict(QWidget *parent)
     spInterface = new speech::TSpeakingComponent(this);
     spInterface->setObjectName(QStringLiteral("spInterface"));
     spInterface->SetSpeaker(spkInterface);
+    // Errors from here on are spoken, even those of reading the
+    // configuration (a voice that is not installed).
+    dialogs::SetErrorDisplayContext(spInterface, nullptr);
     m_reader = std::make_unique<speech::TEntryReader>(
         rvMeaning, sp, [this](int which) { return GetDictVoiceName(which); },
         [this] { return Message(lang::MSG05); }, [this] { return InterfaceVoiceName; });

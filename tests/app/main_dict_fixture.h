@@ -144,6 +144,20 @@ protected:
         return lang::TIniFile(QStringLiteral("Lexivoce.config")).ReadString(QStringLiteral("Interface"), key, {});
     }
 
+    // Error boxes are modal: each is answered as a user would, after
+    // hearing it, and its text collected.
+    static void AnswerErrorBoxes(QTimer &closer, QString &boxText)
+    {
+        QObject::connect(&closer, &QTimer::timeout, [&boxText] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                for (const QLabel *label : box->findChildren<QLabel *>())
+                    boxText += label->text();
+                box->close();
+            }
+        });
+        closer.start(20);
+    }
+
     std::unique_ptr<TfrmMainDict> window;
     bool lookupKeyHeld = false;
     bool inBackground = false;

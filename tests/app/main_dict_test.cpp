@@ -66,17 +66,9 @@ TEST_F(MainDictTest, AnIndexThatCannotBeReadIsReportedAndLeavesTheListEmpty)
 {
     QFile::remove(PathOf(QStringLiteral("dict/sample.index")));
     WriteConfig(QStringLiteral("Sample"));
-    // The error box is modal: answer it as a user would, after hearing it.
     QString boxText;
     QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&boxText] {
-        if (QWidget *box = QApplication::activeModalWidget()) {
-            for (const QLabel *label : box->findChildren<QLabel *>())
-                boxText += label->text();
-            box->close();
-        }
-    });
-    closer.start(20);
+    AnswerErrorBoxes(closer, boxText);
     window = std::make_unique<TfrmMainDict>();
     window->show();
     // The word list is loaded only after the window is up.
@@ -89,6 +81,20 @@ TEST_F(MainDictTest, AnIndexThatCannotBeReadIsReportedAndLeavesTheListEmpty)
     EXPECT_FALSE(InterfaceSaid().contains(QStringLiteral("Sample dictionary is ready")));
     // The list speaks again once it has words.
     EXPECT_NE(window->sp->FindRecord(window->lstLookup), nullptr);
+}
+
+TEST_F(MainDictTest, AnInterfaceVoiceThatIsNotInstalledIsReportedAndTheWindowComesUpWhole)
+{
+    QFile::remove(PathOf(QStringLiteral("LANG/Lexivoce.eng")));
+    WriteConfig(QStringLiteral("Sample"));
+    QString boxText;
+    QTimer closer;
+    AnswerErrorBoxes(closer, boxText);
+    Start();
+    EXPECT_TRUE(boxText.contains(QStringLiteral("Specified Speech Engine not found"))) << boxText.toStdString();
+    EXPECT_TRUE(InterfaceSaid().join(u'|').contains(QStringLiteral("Specified Speech Engine not found")));
+    EXPECT_EQ(window->InterfaceVoiceName, QStringLiteral("Microsoft Sam"));
+    EXPECT_EQ(window->WordList->Count(), 5);
 }
 
 TEST_F(MainDictTest, UpAndDownWalkTheWordListInTheFirstVoice)
