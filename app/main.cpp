@@ -31,7 +31,7 @@ int runMainWindow(const QStringList &arguments)
 
     const bool hadRegistry =
         QFileInfo::exists(QDir(profile.Directory).filePath(dict::RegistryFileName()));
-    if (profile.Seeded)
+    if (profile.FillFromData)
         app::PrepareProfile(profile.Directory, app::InstalledDataDirectory());
     else
         app::PrepareProfile(profile.Directory, QString());
@@ -51,7 +51,7 @@ int runMainWindow(const QStringList &arguments)
     app::TfrmMainDict window;
     // The shipped registry names its voices by position; positions differ
     // between espeak-ng versions, so they are fixed once, by name.
-    if (profile.Seeded && !hadRegistry)
+    if (profile.FillFromData && !hadRegistry)
         app::ResolveShippedVoices(dict::RegistryFileName(), window.speaker->VoiceNames);
     QObject::connect(&instance, &app::TSingleInstance::ActivateRequested, &window,
                      [&window] { window.BringToFront(); });

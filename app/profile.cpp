@@ -56,9 +56,9 @@ bool sameFolder(const QString &a, const QString &b)
 TProfileChoice chosen(const QString &directory, bool fill, const QString &dataDirectory,
                       const QString &reason)
 {
-    // Seeding a folder from itself would be pointless.
-    const bool seeded = fill && !dataDirectory.isEmpty() && !sameFolder(directory, dataDirectory);
-    return TProfileChoice{directory, seeded, reason};
+    // Filling a folder from itself would be pointless.
+    const bool fillFromData = fill && !dataDirectory.isEmpty() && !sameFolder(directory, dataDirectory);
+    return TProfileChoice{directory, fillFromData, reason};
 }
 
 void makeFolder(const QString &directory)

@@ -11,14 +11,14 @@ namespace lexivoce::app {
 struct TProfileChoice
 {
     QString Directory; // absolute, cleaned
-    bool Seeded = false; // true when the shipped defaults should fill it
+    bool FillFromData = false; // true when the shipped defaults should fill it
     QString Reason; // why this folder was chosen, for a log or --help
 };
 
 // Chooses the profile folder without touching anything: "--profile DIR" or
 // "--profile=DIR" (relative to currentDirectory), else $LEXIVOCE_PROFILE, else
 // currentDirectory when it already holds Lexivoce.ini or Lexivoce.config (a
-// portable set-up, left as the user made it: not seeded), else
+// portable set-up, left as the user made it: not filled), else
 // $XDG_DATA_HOME/lexivoce, else $HOME/.local/share/lexivoce. arguments are the
 // command-line arguments (with or without the program name). A --profile
 // without a folder throws lexivoce::Error.

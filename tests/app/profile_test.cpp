@@ -53,13 +53,13 @@ TEST_F(ProfileTest, ChoiceOrderFlagThenEnvThenPortableThenXdgThenHome)
 
     const TProfileChoice portable = resolve({}, xdg);
     EXPECT_EQ(portable.Directory, m_dir.path());
-    EXPECT_FALSE(portable.Seeded) << "a portable set-up stays as the user made it";
+    EXPECT_FALSE(portable.FillFromData) << "a portable set-up stays as the user made it";
     ASSERT_TRUE(QFile::rename(PathOf(QStringLiteral("Lexivoce.config")), PathOf(QStringLiteral("Lexivoce.ini"))));
     EXPECT_EQ(resolve({}, xdg).Directory, m_dir.path());
 
     ASSERT_TRUE(QFile::remove(PathOf(QStringLiteral("Lexivoce.ini"))));
     EXPECT_EQ(resolve({}, xdg).Directory, QStringLiteral("/xdg/lexivoce"));
-    EXPECT_TRUE(resolve({}, xdg).Seeded);
+    EXPECT_TRUE(resolve({}, xdg).FillFromData);
     EXPECT_EQ(resolve({}).Directory, QStringLiteral("/home/u/.local/share/lexivoce"));
     // A relative XDG_DATA_HOME is invalid and ignored.
     EXPECT_EQ(resolve({}, QStringLiteral("rel")).Directory, QStringLiteral("/home/u/.local/share/lexivoce"));
@@ -72,7 +72,7 @@ TEST_F(ProfileTest, ProfileOptionWithoutFolderThrows)
     EXPECT_THROW(resolve({QStringLiteral("--profile"), QStringLiteral("--activate")}), Error);
 }
 
-TEST_F(ProfileTest, SeedingCopiesMissingFilesAndKeepsTheUsers)
+TEST_F(ProfileTest, FillingCopiesMissingFilesAndKeepsTheUsers)
 {
     makeDataTree();
     // Installed data is read-only; the copy must still be writable.
