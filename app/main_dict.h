@@ -203,6 +203,10 @@ private:
     QAction *CheckedDictionaryItem() const;
     QString CheckedDictionaryName() const;
     QAction *AddDictionaryItem(int n, const dict::TDictRecord &record);
+    // Rebuilds DictList and the Dictionary menu from the registry's offered
+    // sections, nothing checked; returns those sections.
+    QList<dict::TDictRecord> FillDictionaryMenu(const QString &registryPath);
+    void CheckDictionaryItem(int n);
     void OnApplicationActive();
     void ApplyInterfaceVoice(int pitch, int speed);
     // Enter in the edit: text found exactly, shown, read and recorded, or

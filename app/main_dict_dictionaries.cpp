@@ -79,29 +79,44 @@ void TfrmMainDict::ApplyActiveDictionarySpeech()
     speaker->SpeakPunctuation = entry.ReadPunc;
 }
 
+QList<dict::TDictRecord> TfrmMainDict::FillDictionaryMenu(const QString &registryPath)
+{
+    const QList<QAction *> oldItems = mnuDictionary->actions();
+    for (QAction *item : oldItems) {
+        m_dictionaryGroup->removeAction(item);
+        mnuDictionary->removeAction(item);
+        item->deleteLater();
+    }
+    DictList.clear();
+    const QList<dict::TDictRecord> offered = dict::ReadOfferedDictionaries(lang::TIniFile(registryPath));
+    for (int n = 0; n < offered.size(); ++n) {
+        AddDictionaryItem(n, offered.at(n));
+        DictList.append(entryOf(offered.at(n)));
+    }
+    return offered;
+}
+
+void TfrmMainDict::CheckDictionaryItem(int n)
+{
+    mnuDictionary->actions().at(n)->setChecked(true);
+    ActiveDictIndex = n;
+}
+
 void TfrmMainDict::LoadDictionaryList(const QString &registryPath)
 {
-    const QList<dict::TDictRecord> offered = dict::ReadOfferedDictionaries(lang::TIniFile(registryPath));
-    DictList.clear();
+    const QList<dict::TDictRecord> offered = FillDictionaryMenu(registryPath);
     QString activePath;
-    bool matched = false;
     for (int n = 0; n < offered.size(); ++n) {
-        const dict::TDictRecord &record = offered.at(n);
-        QAction *item = AddDictionaryItem(n, record);
-        DictList.append(entryOf(record));
-        if (record.Name == ActiveDictName) {
-            matched = true;
-            activePath = record.Path;
-            item->setChecked(true);
-            ActiveDictIndex = n;
+        if (offered.at(n).Name == ActiveDictName) {
+            activePath = offered.at(n).Path;
+            CheckDictionaryItem(n);
         }
     }
     if (DictList.isEmpty())
         return;
-    if (!matched || activePath.isEmpty()) {
+    if (activePath.isEmpty()) {
         activePath = DictList.first().Path;
-        mnuDictionary->actions().first()->setChecked(true);
-        ActiveDictIndex = 0;
+        CheckDictionaryItem(0);
     }
     ApplyActiveDictionarySpeech();
     DictFile.Open(activePath);
@@ -119,23 +134,11 @@ void TfrmMainDict::ReloadDictionaryList(const QString &registryPath)
     const QString activePath = ActiveDictIndex >= 0 && ActiveDictIndex < DictList.size()
                                  ? DictList.at(ActiveDictIndex).Path
                                  : QString();
-    const QList<QAction *> oldItems = mnuDictionary->actions();
-    for (QAction *item : oldItems) {
-        m_dictionaryGroup->removeAction(item);
-        mnuDictionary->removeAction(item);
-        item->deleteLater();
-    }
-    DictList.clear();
-
-    const QList<dict::TDictRecord> offered = dict::ReadOfferedDictionaries(lang::TIniFile(registryPath));
+    const QList<dict::TDictRecord> offered = FillDictionaryMenu(registryPath);
     bool reload = true;
-    for (int n = 0; n < offered.size(); ++n) {
-        const dict::TDictRecord &record = offered.at(n);
-        QAction *item = AddDictionaryItem(n, record);
-        DictList.append(entryOf(record));
-        if (reload && !activePath.isEmpty() && record.Path == activePath) {
-            item->setChecked(true);
-            ActiveDictIndex = n;
+    for (int n = 0; n < offered.size() && reload; ++n) {
+        if (!activePath.isEmpty() && offered.at(n).Path == activePath) {
+            CheckDictionaryItem(n);
             reload = false;
         }
     }
@@ -143,10 +146,8 @@ void TfrmMainDict::ReloadDictionaryList(const QString &registryPath)
         ActiveDictIndex = -1;
         return;
     }
-    if (reload) {
-        mnuDictionary->actions().first()->setChecked(true);
-        ActiveDictIndex = 0;
-    }
+    if (reload)
+        CheckDictionaryItem(0);
     // The manager may have changed how the active dictionary speaks.
     ApplyActiveDictionarySpeech();
     if (!reload)
@@ -195,17 +196,15 @@ void TfrmMainDict::LoadIndex(const QString &indexPath)
     edtLookup->clear();
     WordList->FreeLocations();
     statusBar->showMessage(Message(lang::CtlStatusBar));
-    bool loaded = false;
     try {
         dict::LoadIndex(indexPath, *WordList);
-        statusBar->showMessage(QString::number(WordList->Count()));
-        loaded = true;
     } catch (const Error &error) {
+        // The list speaks again whatever happened; "ready" is not said.
         sp->HookControl(lstLookup);
         dialogs::ShowError(error.message());
-    }
-    if (!loaded)
         return;
+    }
+    statusBar->showMessage(QString::number(WordList->Count()));
     sp->HookControl(lstLookup);
     SpeakMessage(lang::MSG11, name);
 }
