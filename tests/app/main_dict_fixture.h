@@ -144,23 +144,27 @@ protected:
         return lang::TIniFile(QStringLiteral("Lexivoce.config")).ReadString(QStringLiteral("Interface"), key, {});
     }
 
-    // Error boxes are modal: each is answered as a user would, after
-    // hearing it, and its text collected.
-    static void AnswerErrorBoxes(QTimer &closer, QString &boxText)
+    // Error boxes are modal: from now on each is answered as a user would,
+    // after hearing it, and its text kept in boxText.
+    void AnswerErrorBoxes()
     {
-        QObject::connect(&closer, &QTimer::timeout, [&boxText] {
+        QObject::connect(&m_closer, &QTimer::timeout, [this] {
             if (QWidget *box = QApplication::activeModalWidget()) {
                 for (const QLabel *label : box->findChildren<QLabel *>())
                     boxText += label->text();
                 box->close();
             }
         });
-        closer.start(20);
+        m_closer.start(20);
     }
 
+    QString boxText;
     std::unique_ptr<TfrmMainDict> window;
     bool lookupKeyHeld = false;
     bool inBackground = false;
+
+private:
+    QTimer m_closer;
 };
 
 inline QString tagged(const QString &voice, const QString &text)

@@ -66,9 +66,7 @@ TEST_F(MainDictTest, AnIndexThatCannotBeReadIsReportedAndLeavesTheListEmpty)
 {
     QFile::remove(PathOf(QStringLiteral("dict/sample.index")));
     WriteConfig(QStringLiteral("Sample"));
-    QString boxText;
-    QTimer closer;
-    AnswerErrorBoxes(closer, boxText);
+    AnswerErrorBoxes();
     window = std::make_unique<TfrmMainDict>();
     window->show();
     // The word list is loaded only after the window is up.
@@ -87,9 +85,7 @@ TEST_F(MainDictTest, AnInterfaceVoiceThatIsNotInstalledIsReportedAndTheWindowCom
 {
     QFile::remove(PathOf(QStringLiteral("LANG/Lexivoce.eng")));
     WriteConfig(QStringLiteral("Sample"));
-    QString boxText;
-    QTimer closer;
-    AnswerErrorBoxes(closer, boxText);
+    AnswerErrorBoxes();
     Start();
     EXPECT_TRUE(boxText.contains(QStringLiteral("Specified Speech Engine not found"))) << boxText.toStdString();
     EXPECT_TRUE(InterfaceSaid().join(u'|').contains(QStringLiteral("Specified Speech Engine not found")));
