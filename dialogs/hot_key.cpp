@@ -196,11 +196,30 @@ quint32 KeysymOfVirtualKey(quint8 virtualKey)
     return 0;
 }
 
+xcb_connection_t *X11Connection()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+QList<std::uint8_t> KeyCodesOf(xcb_connection_t *connection, quint32 keysym)
+{
+    QList<std::uint8_t> codes;
+    if (!connection || keysym == 0)
+        return codes;
+    const KeyboardMap map = keyboardMap(connection);
+    const xcb_setup_t *setup = xcb_get_setup(connection);
+    for (int code = setup->min_keycode; code <= setup->max_keycode; ++code) {
+        if (map.Carries(static_cast<std::uint8_t>(code), keysym))
+            codes.append(static_cast<std::uint8_t>(code));
+    }
+    return codes;
+}
+
 TX11HotKeys::TX11HotKeys(QObject *parent)
     : THotKeyRegistrar(parent)
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    m_connection = x11 ? x11->connection() : nullptr;
+    m_connection = X11Connection();
     if (!m_connection)
         return;
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
@@ -257,19 +276,6 @@ TX11HotKeys::Masks TX11HotKeys::modifierMasks() const
     return masks;
 }
 
-QList<std::uint8_t> TX11HotKeys::keyCodesOf(quint32 keysym) const
-{
-    QList<std::uint8_t> codes;
-    if (keysym == 0)
-        return codes;
-    const KeyboardMap map = keyboardMap(m_connection);
-    const xcb_setup_t *setup = xcb_get_setup(m_connection);
-    for (int code = setup->min_keycode; code <= setup->max_keycode; ++code) {
-        if (map.Carries(static_cast<std::uint8_t>(code), keysym))
-            codes.append(static_cast<std::uint8_t>(code));
-    }
-    return codes;
-}
 
 // The lock modifiers a key can be pressed with; each needs a grab of its own.
 QList<std::uint16_t> TX11HotKeys::lockVariants() const
@@ -298,7 +304,7 @@ bool TX11HotKeys::Register(int id, quint16 shortcut)
     }
     Grab grab;
     grab.Shortcut = shortcut;
-    grab.KeyCodes = keyCodesOf(KeysymOfVirtualKey(static_cast<quint8>(shortcut & scKeyMask)));
+    grab.KeyCodes = KeyCodesOf(m_connection, KeysymOfVirtualKey(static_cast<quint8>(shortcut & scKeyMask)));
     if (grab.KeyCodes.isEmpty()) {
         note(QStringLiteral("the hot key %1 is not on this keyboard").arg(shortcutName(shortcut)));
         return false;

@@ -49,6 +49,12 @@ QKeySequence KeySequenceFromShortcut(quint16 shortcut);
 // The X keysym of a virtual-key code (letters as lower case), 0 for none.
 quint32 KeysymOfVirtualKey(quint8 virtualKey);
 
+// The application's X connection; nullptr without an X server.
+xcb_connection_t *X11Connection();
+
+// Every key code that carries keysym in the keyboard's current map.
+QList<std::uint8_t> KeyCodesOf(xcb_connection_t *connection, quint32 keysym);
+
 // Where system-wide hot keys come from. The tray icon registers through
 // this, so that tests can put a fake in its place.
 class THotKeyRegistrar : public QObject
@@ -104,7 +110,6 @@ private:
         std::uint16_t NumLock = 0;
     };
 
-    QList<std::uint8_t> keyCodesOf(quint32 keysym) const;
     Masks modifierMasks() const;
     QList<std::uint16_t> lockVariants() const;
     void ungrab(int id);

@@ -62,8 +62,7 @@ QIcon defaultIcon(const QWidget *owner)
 // "normal" once the window is withdrawn. Nothing to do away from X.
 void clearIconicHint(QWidget *window)
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *connection = X11Connection();
     const auto id = static_cast<xcb_window_t>(window->internalWinId());
     if (!connection || id == 0)
         return;
