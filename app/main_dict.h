@@ -198,6 +198,8 @@ private:
     void ApplyActiveDictionarySpeech();
     void ClearHistory();
     void SetBackForward();
+    // Back (-1) or Forward (+1) through the history.
+    void StepHistory(int step);
     void ClearEntryView();
     void FocusEditOrHistory();
     QAction *CheckedDictionaryItem() const;

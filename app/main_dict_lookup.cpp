@@ -193,29 +193,25 @@ void TfrmMainDict::ClearEntryView()
 
 void TfrmMainDict::mnuBackClick()
 {
-    --HistoryPos;
-    SetBackForward();
-    if (HistoryPos < 0) {
-        // Nothing before the first item: stay on it.
-        HistoryPos = 0;
-        SetBackForward();
-        return;
-    }
-    ClearEntryView();
-    // Shown in the view and read, whether or not the view had the focus.
-    ShowEntry(HistoryPos, true);
+    StepHistory(-1);
 }
 
 void TfrmMainDict::mnuForwardClick()
 {
-    ++HistoryPos;
-    SetBackForward();
-    if (HistoryPos >= lstHistory->count()) {
-        HistoryPos = lstHistory->count() - 1;
-        SetBackForward();
+    StepHistory(1);
+}
+
+void TfrmMainDict::StepHistory(int step)
+{
+    // Past either end there is nothing to show (the command is disabled
+    // there), and the position stays.
+    const int target = HistoryPos + step;
+    if (target < 0 || target >= lstHistory->count())
         return;
-    }
+    HistoryPos = target;
+    SetBackForward();
     ClearEntryView();
+    // Shown in the view and read, whether or not the view had the focus.
     ShowEntry(HistoryPos, true);
 }
 
@@ -227,9 +223,8 @@ void TfrmMainDict::mnuRecentClick()
     edtLookup->setVisible(!showHistory);
     if (canFocus(lstHistory))
         lstHistory->setFocus();
-    if (lstHistory->count() > 0) {
+    if (lstHistory->count() > 0)
         lstHistory->setCurrentRow(0);
-    }
     if (canFocus(edtLookup))
         edtLookup->setFocus();
 }
