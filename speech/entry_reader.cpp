@@ -93,9 +93,11 @@ TEntryReader::TPiece TEntryReader::SelectedCharacter() const
     return CharacterAt(caret.ItemNo, offset);
 }
 
-QString TEntryReader::WithSelectionWord(const QString &tagged) const
+QString TEntryReader::WithSelectionWord(const TPiece &grown, const QString &tagged) const
 {
-    if (m_view->SelectedText().size() != 1 || !m_selectionWord)
+    // One character selected: exactly the one it grew by (a letter with its
+    // combining marks counts as one, as the readers count it).
+    if (!m_selectionWord || m_view->SelectedText() != grown.Text)
         return tagged;
     const QString voice = m_interfaceVoiceName ? m_interfaceVoiceName() : QString();
     return VoiceTagged(voice, m_selectionWord()) + u' ' + tagged;
@@ -106,7 +108,7 @@ QString TEntryReader::SelectedCharacterUtterance() const
     const TPiece piece = SelectedCharacter();
     if (piece.Text.isEmpty())
         return QString();
-    return WithSelectionWord(InItemVoice(piece.ItemNo, piece.Text));
+    return WithSelectionWord(piece, InItemVoice(piece.ItemNo, piece.Text));
 }
 
 QString TEntryReader::SelectionUtterance() const
@@ -115,7 +117,7 @@ QString TEntryReader::SelectionUtterance() const
     const QString selected = m_view->SelectedText();
     if (piece.Text.isEmpty() || selected.isEmpty())
         return QString();
-    return WithSelectionWord(InItemVoice(piece.ItemNo, selected));
+    return WithSelectionWord(piece, InItemVoice(piece.ItemNo, selected));
 }
 
 QString TEntryReader::WordUtterance() const

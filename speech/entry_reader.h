@@ -73,7 +73,7 @@ private:
     TPiece SelectedCharacter() const;
     // text in the voice of the item's group (no tag for a transcription).
     QString InItemVoice(int itemNo, const QString &text) const;
-    QString WithSelectionWord(const QString &tagged) const;
+    QString WithSelectionWord(const TPiece &grown, const QString &tagged) const;
     void Speak(const QString &utterance) const;
 
     view::TStyledView *m_view;
