@@ -457,6 +457,45 @@ void TStyledView::SelectAll()
     selectAll();
 }
 
+std::pair<TItemPos, TItemPos> TStyledView::DocumentBounds() const
+{
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    return {ItemPosOf(0), ItemPosOf(cursor.position())};
+}
+
+std::pair<TItemPos, TItemPos> TStyledView::LineBoundsAtCaret() const
+{
+    QTextCursor cursor = textCursor();
+    cursor.clearSelection();
+    cursor.movePosition(QTextCursor::StartOfLine);
+    const int start = cursor.position();
+    cursor.movePosition(QTextCursor::EndOfLine);
+    return {ItemPosOf(start), ItemPosOf(cursor.position())};
+}
+
+QString TStyledView::WordTextAtCaret() const
+{
+    QTextCursor cursor = textCursor();
+    cursor.clearSelection();
+    cursor.select(QTextCursor::WordUnderCursor);
+    return textOf(cursor);
+}
+
+bool TStyledView::IsCaretOnFirstLine() const
+{
+    QTextCursor cursor = textCursor();
+    cursor.clearSelection();
+    return !cursor.movePosition(QTextCursor::Up);
+}
+
+bool TStyledView::IsCaretOnLastLine() const
+{
+    QTextCursor cursor = textCursor();
+    cursor.clearSelection();
+    return !cursor.movePosition(QTextCursor::Down);
+}
+
 void TStyledView::SelectWordAtCaret()
 {
     QTextCursor cursor = textCursor();

@@ -82,6 +82,19 @@ public:
     std::pair<TItemPos, TItemPos> SelectionBoundsInOrder() const;
     // Pictures give nothing, paragraph breaks "\n".
     QString SelectedText() const;
+
+    // Ranges the readers read, found without touching the caret or the
+    // selection, {start, end} in document order; start == end when empty.
+    // The whole document:
+    std::pair<TItemPos, TItemPos> DocumentBounds() const;
+    // The line at the caret, as laid out on the screen:
+    std::pair<TItemPos, TItemPos> LineBoundsAtCaret() const;
+    // The text of the word at the caret (as a double click would select it).
+    QString WordTextAtCaret() const;
+    // Whether the caret's line is the first / last one of the document, as
+    // laid out (Up / Down cannot move further).
+    bool IsCaretOnFirstLine() const;
+    bool IsCaretOnLastLine() const;
     void SelectAll();
     void SelectWordAtCaret();
     // The line as laid out on the screen, not the paragraph.
