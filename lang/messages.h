@@ -43,6 +43,21 @@ inline constexpr TMessage MSG15{kMessages, "MSG15", "Index file has been created
 inline constexpr TMessage MSG16{kMessages, "MSG16", "The selected item has been deleted"};
 inline constexpr TMessage MSG17{kMessages, "MSG17", "Sorting dict file"};
 
+// Answers to actions that would otherwise pass in silence.
+// Translators: %s is the new volume, 0 to 100.
+inline constexpr TMessage MSG18{kMessages, "MSG18", "volume %s"};
+// Translators: %s is the new rate, -10 (slowest) to 10 (fastest).
+inline constexpr TMessage MSG19{kMessages, "MSG19", "rate %s"};
+inline constexpr TMessage MSG20{kMessages, "MSG20", "The history is empty"};
+// Back and Forward at the ends of the history.
+inline constexpr TMessage MSG21{kMessages, "MSG21", "No earlier word"};
+inline constexpr TMessage MSG22{kMessages, "MSG22", "No later word"};
+// Up on the first line and Down on the last line of an entry.
+inline constexpr TMessage MSG23{kMessages, "MSG23", "Top of the entry"};
+inline constexpr TMessage MSG24{kMessages, "MSG24", "End of the entry"};
+// Translators: said when the window hides; %s is the hot key, "Ctrl+F12".
+inline constexpr TMessage MSG25{kMessages, "MSG25", "Hidden in the notification area. Press %s to come back"};
+
 // The file dialog's messages; like its captions, Vietnamese by default.
 inline constexpr TMessage MSGFILEDLG001{kMessages, "MSGFILEDLG001", "Không có tập tin trong thư mục."};
 inline constexpr TMessage MSGFILEDLG002{kMessages, "MSGFILEDLG002", "Bạn muốn xoá tạm thời %s ?"};
