@@ -7,6 +7,7 @@
 #include "app/single_instance.h"
 #include "tests/e2e/x_display.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/transcript.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,52 +34,6 @@ inline const QString EntrySpeaker = QStringLiteral("speaker");
 inline const QString Loading = QStringLiteral("Loading English-Vietnamese dictionary");
 inline const QString Ready = QStringLiteral("English-Vietnamese dictionary is ready");
 inline const QString Welcome = QStringLiteral("Veltari Talking dictionary, English-Vietnamese");
-
-// One line of the transcript: TIME, speaker, operation, argument; a speak
-// call's argument is "FLAGS<TAB>utterance".
-struct SpeechCall
-{
-    QString Speaker;
-    QString Operation;
-    QString Text; // the utterance of a speak call, else the argument; unescaped, NFC
-};
-
-inline QString Unescape(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        switch (text[++i].unicode()) {
-        case u'n': out += u'\n'; break;
-        case u'r': out += u'\r'; break;
-        case u't': out += u'\t'; break;
-        default: out += text[i];
-        }
-    }
-    return out;
-}
-
-inline QList<SpeechCall> ReadTranscript(const QString &path)
-{
-    QList<SpeechCall> calls;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return calls;
-    QByteArray bytes = file.readAll();
-    // A line still being written has no line end yet; the next read gets it.
-    bytes.truncate(bytes.lastIndexOf('\n') + 1);
-    for (const QByteArray &line : bytes.split('\n')) {
-        const QStringList fields = QString::fromUtf8(line).split(u'\t');
-        if (fields.size() < 4)
-            continue;
-        calls.append({fields[1], fields[2], Unescape(fields.last()).normalized(QString::NormalizationForm_C)});
-    }
-    return calls;
-}
 
 // The entry of "able" as one utterance: pitch first, the head word in an
 // English voice and its meaning in a Vietnamese one. (The word list's line
