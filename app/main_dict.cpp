@@ -3,8 +3,10 @@
 // and the interface language.
 #include "app/main_dict.h"
 
+#include "app/command_keys.h"
 #include "app/key_state.h"
 #include "dialogs/error_display.h"
+#include "dialogs/hot_key.h"
 #include "dialogs/tray_icon.h"
 #include "dict/word_list.h"
 #include "lang/control_texts.h"
@@ -121,14 +123,18 @@ TfrmMainDict::TfrmMainDict(QWidget *parent)
     dialogs::SetErrorDisplayContext(spInterface, nullptr);
     m_reader = std::make_unique<speech::TEntryReader>(
         rvMeaning, sp, [this](int which) { return GetDictVoiceName(which); },
-        [this] { return Message(lang::MSG05); }, [this] { return InterfaceVoiceName; });
+        speech::TEntryReader::TInterface{[this] { return Message(lang::MSG05); }, [this] { return InterfaceVoiceName; },
+                                         [this] { return spInterface->Words; }});
     connect(rvMeaning, &view::TStyledView::Jump, this, [this](int itemNo) { FollowItem(itemNo); });
-    // The look-up edit announces itself with its word in the dictionary's
-    // voice (edtLookupEnter); the plain description would only talk over it.
-    spInterface->OnBeforeSpeak = [this](speech::TSpeakingComponent *, QWidget *control, QString &text) {
-        if (control == edtLookup && !GetDictVoiceName(1).isEmpty())
-            text.clear();
-    };
+    // Dictionary words outside the entry: English words are never read with
+    // Vietnamese rules, whatever the interface language.
+    const auto wordVoice = [this] { return DictionaryWordVoice(); };
+    spInterface->SetContentVoice(edtLookup, wordVoice);
+    spInterface->SetContentVoice(lstHistory, wordVoice);
+    sp->SetContentVoice(lstLookup, wordVoice);
+    sp->SetSelfVoiced(rvMeaning);
+    m_commandKeys = std::make_unique<TCommandKeys>(this);
+    m_commandKeys->OnDisabled = [this](QAction *command) { OnDisabledCommand(command); };
     trayIcon = new dialogs::TTrayIcon(this);
     trayIcon->setObjectName(QStringLiteral("trayIcon"));
     trayIcon->SetMinimizeToTray(true);
@@ -324,7 +330,13 @@ QString TfrmMainDict::Message(const lang::TMessage &message) const
 
 void TfrmMainDict::SpeakMessage(const lang::TMessage &message, const QString &argument)
 {
-    spInterface->SpeakText(FormatMessage(Message(message), argument));
+    SpeakMessage(spInterface, message, argument);
+}
+
+void TfrmMainDict::SpeakMessage(speech::TSpeakingComponent *component, const lang::TMessage &message,
+                                const QString &argument)
+{
+    component->SpeakText(FormatMessage(Message(message), argument));
 }
 
 void TfrmMainDict::ReadConfig(const QString &configPath)
@@ -427,6 +439,8 @@ void TfrmMainDict::mnuEnglishClick(QAction *sender)
     m_localizer->SetLanguage(code);
     m_localizer->TranslateComponent(this);
     ApplyInterfaceVoice(pitch, speed);
+    // The new language names itself, in its own voice.
+    spInterface->SpeakText(speech::StripAccelerator(sender->text()));
 }
 
 void TfrmMainDict::showEvent(QShowEvent *event)
@@ -457,6 +471,7 @@ void TfrmMainDict::TntFormShow()
 void TfrmMainDict::closeEvent(QCloseEvent *event)
 {
     sp->StopSpeaking();
+    spInterface->StopSpeaking();
     try {
         lang::TIniFile(kConfigFile).WriteString(kInterface, kActiveDict, ActiveDictName);
     } catch (const Error &error) {
@@ -473,43 +488,6 @@ bool TfrmMainDict::event(QEvent *event)
     return QMainWindow::event(event);
 }
 
-bool TfrmMainDict::eventFilter(QObject *watched, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        if (watched == edtLookup)
-            edtLookupKeyDown(static_cast<QKeyEvent *>(event)->key());
-        break;
-    case QEvent::KeyRelease: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        auto *widget = qobject_cast<QWidget *>(watched);
-        // The window sees each release once, before the control does; a
-        // release travelling up to the parents is not a new key.
-        if (!widget || widget->window() != this || key->isAutoRepeat())
-            break;
-        QWidget *focus = QApplication::focusWidget();
-        if (widget != focus && !(focus == nullptr && widget == this))
-            break;
-        TntFormKeyUp(key->key(), key->modifiers());
-        if ((widget == edtLookup || widget == lstHistory)
-            && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
-            edtLookupKeyUp(widget, key->key());
-        else if (widget == rvMeaning)
-            rvMeaningKeyUp(key->key(), key->modifiers());
-        break;
-    }
-    case QEvent::FocusIn:
-        if (watched == edtLookup || watched == lstHistory)
-            edtLookupEnter();
-        else if (watched == rvMeaning)
-            m_reader->ReadEntryText(true);
-        break;
-    default:
-        break;
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void TfrmMainDict::OnApplicationActive()
 {
     AnnounceActiveDictionary();
@@ -519,7 +497,10 @@ void TfrmMainDict::OnApplicationActive()
 
 void TfrmMainDict::mnuMinimizeClick()
 {
-    // With MinimizeToTray on, the icon takes the window's place.
+    // The entry stops; the user is told how to come back before the window
+    // goes (with MinimizeToTray on, the icon takes its place).
+    sp->StopSpeaking();
+    SpeakMessage(lang::MSG25, dialogs::KeySequenceFromShortcut(trayIcon->Shortcut()).toString(QKeySequence::NativeText));
     showMinimized();
 }
 

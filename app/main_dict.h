@@ -8,6 +8,9 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <QHash>
+#include <QPointer>
+
 #include <functional>
 #include <memory>
 
@@ -38,12 +41,15 @@ namespace lexivoce::speech {
 class TEntryReader;
 class TSpeaker5;
 class TSpeakingComponent;
+class TUtterance;
 }
 namespace lexivoce::view {
 class TStyledView;
 }
 
 namespace lexivoce::app {
+
+class TCommandKeys;
 
 // One offered dictionary: its file and how its entries are spoken.
 struct TDictListEntry
@@ -165,11 +171,13 @@ public:
     void mnuMinimizeClick();
     void trayIconClick();
     void trayIconShortcut();
+    // key and modifiers as they were when the key was pressed.
     void TntFormKeyUp(int key, Qt::KeyboardModifiers modifiers);
     // Entry view: a head word is spoken in the first voice (which the entry
     // speaker keeps from then on); an idiom or example word is looked up.
     void FollowItem(int itemNo);
-    void rvMeaningKeyUp(int key, Qt::KeyboardModifiers modifiers);
+    // atEdge: Up was pressed on the first line, Down on the last.
+    void rvMeaningKeyUp(int key, Qt::KeyboardModifiers modifiers, bool atEdge = false);
     speech::TEntryReader *Reader() const { return m_reader.get(); }
 
     // Appends a look-up to the history and moves HistoryPos to it.
@@ -191,6 +199,15 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // A key press as the window saw it: where it went and with what held.
+    struct TKeyPress
+    {
+        QPointer<QWidget> Receiver;
+        int Key = 0;
+        Qt::KeyboardModifiers Modifiers;
+        bool AtEdge = false; // entry view: Up on the first line, Down on the last
+    };
+
     void CreateControls();
     void CreateMenu();
     void TntFormShow();
@@ -210,6 +227,12 @@ private:
     QList<dict::TDictRecord> FillDictionaryMenu(const QString &registryPath);
     void CheckDictionaryItem(int n);
     void OnApplicationActive();
+    // Key handling of the key preview; true when the press is used up.
+    bool OnKeyPress(QWidget *receiver, QKeyEvent *event);
+    void OnKeyRelease(QWidget *receiver, QKeyEvent *event);
+    void OnDisabledCommand(QAction *command);
+    // The dictionary's words outside the entry are read in its first voice.
+    QString DictionaryWordVoice() const;
     void ApplyInterfaceVoice(int pitch, int speed);
     // Enter in the edit: text found exactly, shown, read and recorded, or
     // MSG13; an empty text does nothing.
@@ -218,9 +241,16 @@ private:
     void LookUpClipboardText(QString text);
     QString Message(const lang::TMessage &message) const;
     void SpeakMessage(const lang::TMessage &message, const QString &argument = QString());
+    void SpeakMessage(speech::TSpeakingComponent *component, const lang::TMessage &message,
+                      const QString &argument);
 
     std::unique_ptr<lang::TLocalize> m_localizer;
     std::unique_ptr<speech::TEntryReader> m_reader;
+    std::unique_ptr<TCommandKeys> m_commandKeys;
+    // Keys down, by their identity, as pressed: a release acts on its press.
+    QHash<quint64, TKeyPress> m_keyPresses;
+    // Shift went down with no other key since: its release silences.
+    bool m_shiftAlone = false;
     QActionGroup *m_dictionaryGroup = nullptr;
     QActionGroup *m_languageGroup = nullptr;
     bool m_shown = false;
@@ -232,5 +262,9 @@ private:
 
 // "%s" in text replaced by argument (the messages' placeholder).
 QString FormatMessage(const QString &text, const QString &argument);
+
+// Ctrl with period, comma or slash (as Shift makes them on some layouts):
+// the window's speech keys, whatever else is held.
+bool IsSpeechChord(int key, Qt::KeyboardModifiers modifiers);
 
 } // namespace lexivoce::app

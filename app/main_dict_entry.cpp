@@ -4,17 +4,18 @@
 
 #include "dict/word_list.h"
 #include "lang/error.h"
+#include "lang/messages.h"
 #include "speech/entry_reader.h"
-#include "speech/markup.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "speech/utterance.h"
 #include "view/styled_view.h"
 
 #include <QListWidget>
 
 namespace lexivoce::app {
 
-void TfrmMainDict::rvMeaningKeyUp(int key, Qt::KeyboardModifiers modifiers)
+void TfrmMainDict::rvMeaningKeyUp(int key, Qt::KeyboardModifiers modifiers, bool atEdge)
 {
     const Qt::KeyboardModifiers held = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     switch (key) {
@@ -31,7 +32,11 @@ void TfrmMainDict::rvMeaningKeyUp(int key, Qt::KeyboardModifiers modifiers)
         break;
     case Qt::Key_Up:
     case Qt::Key_Down:
-        m_reader->ReadEntryText(false);
+        // At the top or the bottom the line would only be said again.
+        if (atEdge)
+            SpeakMessage(key == Qt::Key_Up ? lang::MSG23 : lang::MSG24);
+        else
+            m_reader->ReadEntryText(false);
         break;
     case Qt::Key_Home:
         if (held & Qt::ControlModifier)
@@ -39,10 +44,8 @@ void TfrmMainDict::rvMeaningKeyUp(int key, Qt::KeyboardModifiers modifiers)
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        FollowItem(rvMeaning->Caret().ItemNo);
-        break;
-    case Qt::Key_Shift:
-        sp->StopSpeaking();
+        // The word the user last heard, which the word reader chose.
+        FollowItem(m_reader->WordItemAtCaret());
         break;
     default:
         break;
@@ -63,7 +66,7 @@ void TfrmMainDict::FollowItem(int itemNo)
         if (voice >= speaker->VoiceNames.size())
             voice = 0;
         speaker->SelectVoice(speaker->VoiceNames.value(voice));
-        sp->SpeakText(speech::EscapeMarkup(text));
+        sp->SpeakText(speech::TUtterance(text));
         return;
     }
     case view::tsIdiom:

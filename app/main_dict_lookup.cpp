@@ -7,9 +7,10 @@
 #include "dict/text.h"
 #include "lang/localize.h"
 #include "lang/messages.h"
-#include "speech/markup.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "speech/speech_channel.h"
+#include "speech/utterance.h"
 #include "view/styled_view.h"
 
 #include <QApplication>
@@ -54,6 +55,11 @@ TSpeechKey speechKeyOf(int key)
 
 } // namespace
 
+bool IsSpeechChord(int key, Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ControlModifier) && speechKeyOf(key) != TSpeechKey::None;
+}
+
 int TfrmMainDict::SelectedWord() const
 {
     const QModelIndexList selected = lstLookup->selectionModel()->selectedIndexes();
@@ -76,7 +82,7 @@ void TfrmMainDict::SpeakLookupWord(bool withLabel)
         return;
     if (withLabel)
         spInterface->SpeakText(speech::StripAccelerator(lblLookup->text()));
-    sp->SpeakText(speech::VoiceTagged(voice, edtLookup->text(), false));
+    sp->SpeakText(speech::TUtterance().Add(edtLookup->text(), voice));
 }
 
 void TfrmMainDict::edtLookupEnter()
@@ -204,10 +210,12 @@ void TfrmMainDict::mnuForwardClick()
 void TfrmMainDict::StepHistory(int step)
 {
     // Past either end there is nothing to show (the command is disabled
-    // there), and the position stays.
+    // there, and answers): the position stays.
     const int target = HistoryPos + step;
-    if (target < 0 || target >= lstHistory->count())
+    if (target < 0 || target >= lstHistory->count()) {
+        SpeakMessage(step < 0 ? lang::MSG21 : lang::MSG22);
         return;
+    }
     HistoryPos = target;
     SetBackForward();
     ClearEntryView();
@@ -218,6 +226,12 @@ void TfrmMainDict::StepHistory(int step)
 void TfrmMainDict::mnuRecentClick()
 {
     const bool showHistory = mnuRecent->isChecked();
+    // The list is named before its first word, and an empty one says so.
+    if (showHistory) {
+        spInterface->SpeakText(speech::StripAccelerator(mnuRecent->text()));
+        if (lstHistory->count() == 0)
+            SpeakMessage(lang::MSG20);
+    }
     lstHistory->setVisible(showHistory);
     lstLookup->setVisible(!showHistory);
     edtLookup->setVisible(!showHistory);
@@ -233,29 +247,34 @@ void TfrmMainDict::mnuDeleteClick()
 {
     SpeakMessage(lang::MSG02);
     ClearHistory();
+    SpeakMessage(lang::MSG20);
 }
 
 void TfrmMainDict::TntFormKeyUp(int key, Qt::KeyboardModifiers modifiers)
 {
-    const TSpeechKey speechKey = speechKeyOf(key);
-    if (speechKey == TSpeechKey::None || !(modifiers & Qt::ControlModifier))
+    if (!IsSpeechChord(key, modifiers))
         return;
+    const TSpeechKey speechKey = speechKeyOf(key);
     if (speechKey == TSpeechKey::Slash) {
         AnnounceActiveDictionary();
         return;
     }
     const int step = speechKey == TSpeechKey::Period ? 10 : -10;
     const Qt::KeyboardModifiers held = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    speech::TCustomSpeaker *interfaceSpeaker = spInterface->Speaker();
-    speech::TCustomSpeaker *entrySpeaker = sp->Speaker();
-    if (held == Qt::ControlModifier && interfaceSpeaker)
-        interfaceSpeaker->SetVolume(interfaceSpeaker->Volume() + step);
-    else if (held == (Qt::ControlModifier | Qt::AltModifier) && interfaceSpeaker)
-        interfaceSpeaker->SetSpeed(interfaceSpeaker->Speed() + step);
-    else if (held == (Qt::ControlModifier | Qt::ShiftModifier) && entrySpeaker)
-        entrySpeaker->SetVolume(entrySpeaker->Volume() + step);
-    else if (held == (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier) && entrySpeaker)
-        entrySpeaker->SetSpeed(entrySpeaker->Speed() + step);
+    const bool entry = held & Qt::ShiftModifier;
+    const bool rate = held & Qt::AltModifier;
+    speech::TSpeakingComponent *component = entry ? sp : spInterface;
+    speech::TCustomSpeaker *target = component->Speaker();
+    if (!target)
+        return;
+    // Each change is said by the speaker it changed, in its new sound.
+    if (rate) {
+        target->SetSpeed(target->Speed() + step);
+        SpeakMessage(component, lang::MSG19, QString::number(target->Speed()));
+    } else {
+        target->SetVolume(target->Volume() + step);
+        SpeakMessage(component, lang::MSG18, QString::number(target->Volume()));
+    }
 }
 
 void TfrmMainDict::FocusEditOrHistory()
@@ -268,8 +287,9 @@ void TfrmMainDict::FocusEditOrHistory()
 
 void TfrmMainDict::AnnounceActiveDictionary()
 {
-    FocusEditOrHistory();
+    // Where the user is comes first; the focused control is said after it.
     spInterface->SpeakText(Message(lang::MSG01) + QStringLiteral(", ") + CheckedDictionaryName());
+    FocusEditOrHistory();
 }
 
 void TfrmMainDict::LookupClipboard()
@@ -280,6 +300,7 @@ void TfrmMainDict::LookupClipboard()
     const QString text = mime ? mime->text() : QString();
     if (text.isEmpty())
         return;
+    speech::TSpeechChannel::Instance().BeginAction();
     BringToFront();
     // On X the window becomes active only later; the look-up waits for it,
     // or the announcement would take the focus back from the entry.

@@ -1,6 +1,7 @@
 #include "dialogs/tray_icon.h"
 
 #include "dialogs/hot_key.h"
+#include "speech/speech_channel.h"
 
 #include <QAction>
 #include <QCursor>
@@ -104,8 +105,11 @@ TTrayIcon::TTrayIcon(QWidget *owner, THotKeyRegistrar *registrar)
     connect(m_timer, &QTimer::timeout, this, &TTrayIcon::nextFrame);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &TTrayIcon::activated);
     connect(m_trayIcon, &QSystemTrayIcon::messageClicked, this, &TTrayIcon::OnBalloonHintClick);
-    connect(m_registrar, &THotKeyRegistrar::Pressed, this,
-            [this](int, quint16 shortcut) { Q_EMIT OnShortcut(shortcut); });
+    connect(m_registrar, &THotKeyRegistrar::Pressed, this, [this](int, quint16 shortcut) {
+        // A hot key is a user action of its own, wherever the focus was.
+        speech::TSpeechChannel::Instance().BeginAction();
+        Q_EMIT OnShortcut(shortcut);
+    });
     if (owner)
         owner->installEventFilter(this);
     UpdateTrayIcon();

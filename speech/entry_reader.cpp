@@ -1,6 +1,6 @@
 #include "speech/entry_reader.h"
 
-#include "speech/markup.h"
+#include "speech/keyboard_echo.h"
 #include "speech/speaking_component.h"
 #include "view/styled_view.h"
 
@@ -16,6 +16,11 @@ bool isBlank(QStringView text)
             return false;
     }
     return true;
+}
+
+bool isWordItemStyle(int style)
+{
+    return style == view::tsIdiom || style == view::tsExample;
 }
 
 } // namespace
@@ -35,26 +40,38 @@ TVoiceGroup VoiceGroupOf(int style)
 }
 
 TEntryReader::TEntryReader(view::TStyledView *view, TSpeakingComponent *sp, TVoiceNameFunction voiceName,
-                           TTextFunction selectionWord, TTextFunction interfaceVoiceName)
-    : m_view(view), m_sp(sp), m_voiceName(std::move(voiceName)), m_selectionWord(std::move(selectionWord)),
-      m_interfaceVoiceName(std::move(interfaceVoiceName))
+                           TInterface interface)
+    : m_view(view), m_sp(sp), m_voiceName(std::move(voiceName)), m_interface(std::move(interface))
 {
 }
 
-void TEntryReader::Speak(const QString &utterance) const
+void TEntryReader::Speak(const TUtterance &utterance) const
 {
-    if (!utterance.isEmpty() && m_sp)
+    if (!utterance.IsEmpty() && m_sp)
         m_sp->SpeakText(utterance);
 }
 
-QString TEntryReader::InItemVoice(int itemNo, const QString &text) const
+QString TEntryReader::ItemVoice(int itemNo) const
 {
     switch (VoiceGroupOf(m_view->ItemStyle(itemNo))) {
-    case TVoiceGroup::First: return VoiceTagged(m_voiceName(1), text);
-    case TVoiceGroup::Second: return VoiceTagged(m_voiceName(2), text);
+    case TVoiceGroup::First: return m_voiceName(1);
+    case TVoiceGroup::Second: return m_voiceName(2);
     case TVoiceGroup::None: break;
     }
-    return EscapeMarkup(text);
+    return QString();
+}
+
+TUtterance TEntryReader::InItemVoice(int itemNo, const QString &text) const
+{
+    return TUtterance().Add(text, ItemVoice(itemNo));
+}
+
+TUtterance TEntryReader::ItemCharacter(const TPiece &piece) const
+{
+    const TLocalStrings words = m_interface.Words ? m_interface.Words() : DefaultLocalStrings();
+    const QString interfaceVoice = m_interface.VoiceName ? m_interface.VoiceName() : QString();
+    // Blanks and punctuation are named by the interface's words, in its voice.
+    return speech::CharacterUtterance(words, piece.Text, ItemVoice(piece.ItemNo), interfaceVoice);
 }
 
 TEntryReader::TPiece TEntryReader::CharacterAt(int itemNo, int offset) const
@@ -76,11 +93,11 @@ TEntryReader::TPiece TEntryReader::CharacterAt(int itemNo, int offset) const
     return TPiece{itemNo, offset, text.mid(offset - 1, qMax(1, next - offset))};
 }
 
-QString TEntryReader::CharacterUtterance() const
+TUtterance TEntryReader::CharacterUtterance() const
 {
     const view::TItemPos caret = m_view->Caret();
     const TPiece piece = CharacterAt(caret.ItemNo, caret.Offset);
-    return piece.Text.isEmpty() ? QString() : InItemVoice(piece.ItemNo, piece.Text);
+    return piece.Text.isEmpty() ? TUtterance() : ItemCharacter(piece);
 }
 
 TEntryReader::TPiece TEntryReader::SelectedCharacter() const
@@ -93,86 +110,87 @@ TEntryReader::TPiece TEntryReader::SelectedCharacter() const
     return CharacterAt(caret.ItemNo, offset);
 }
 
-QString TEntryReader::WithSelectionWord(const TPiece &grown, const QString &tagged) const
+TUtterance TEntryReader::WithSelectionWord(const TPiece &grown, const TUtterance &tagged) const
 {
     // One character selected: exactly the one it grew by (a letter with its
     // combining marks counts as one, as the readers count it).
-    if (!m_selectionWord || m_view->SelectedText() != grown.Text)
+    if (!m_interface.SelectionWord || m_view->SelectedText() != grown.Text)
         return tagged;
-    const QString voice = m_interfaceVoiceName ? m_interfaceVoiceName() : QString();
-    return VoiceTagged(voice, m_selectionWord()) + u' ' + tagged;
+    const QString voice = m_interface.VoiceName ? m_interface.VoiceName() : QString();
+    return TUtterance().Add(m_interface.SelectionWord(), voice).Add(u" ", voice).Append(tagged);
 }
 
-QString TEntryReader::SelectedCharacterUtterance() const
+TUtterance TEntryReader::SelectedCharacterUtterance() const
 {
     const TPiece piece = SelectedCharacter();
     if (piece.Text.isEmpty())
-        return QString();
-    return WithSelectionWord(piece, InItemVoice(piece.ItemNo, piece.Text));
+        return TUtterance();
+    return WithSelectionWord(piece, ItemCharacter(piece));
 }
 
-QString TEntryReader::SelectionUtterance() const
+TUtterance TEntryReader::SelectionUtterance() const
 {
     const TPiece piece = SelectedCharacter();
     const QString selected = m_view->SelectedText();
     if (piece.Text.isEmpty() || selected.isEmpty())
-        return QString();
+        return TUtterance();
+    if (selected == piece.Text)
+        return WithSelectionWord(piece, ItemCharacter(piece));
     return WithSelectionWord(piece, InItemVoice(piece.ItemNo, selected));
 }
 
-QString TEntryReader::WordUtterance() const
+int TEntryReader::WordItemAtCaret() const
+{
+    const view::TItemPos caret = m_view->Caret();
+    if (caret.ItemNo < 0 || caret.ItemNo >= m_view->ItemCount())
+        return -1;
+    const int style = m_view->ItemStyle(caret.ItemNo);
+    const bool last = caret.ItemNo + 1 >= m_view->ItemCount();
+    if (last || (!isWordItemStyle(style) && style != view::kPictureStyle))
+        return caret.ItemNo;
+    const bool atEnd = caret.Offset > m_view->ItemText(caret.ItemNo).size();
+    // After a bullet, or at the end of a word: the next word starts here.
+    if ((style == view::kPictureStyle || atEnd) && isWordItemStyle(m_view->ItemStyle(caret.ItemNo + 1)))
+        return caret.ItemNo + 1;
+    return caret.ItemNo;
+}
+
+TUtterance TEntryReader::WordUtterance() const
 {
     const view::TItemPos caret = m_view->Caret();
     if (caret.ItemNo < 0)
-        return QString();
+        return TUtterance();
     const int style = m_view->ItemStyle(caret.ItemNo);
     const bool last = caret.ItemNo + 1 >= m_view->ItemCount();
-    const auto wordAtCaret = [this, caret] {
-        m_view->SelectWordAtCaret();
-        const QString word = m_view->SelectedText().trimmed();
-        m_view->Deselect(caret);
-        return word;
-    };
     switch (style) {
     case view::tsPhonetic:
-        return QString();
+        return TUtterance();
     case view::tsHeadWord: {
-        const QString word = last ? QString() : wordAtCaret();
-        return word.isEmpty() ? QString() : VoiceTagged(m_voiceName(1), word);
+        const QString word = last ? QString() : m_view->WordTextAtCaret().trimmed();
+        return word.isEmpty() ? TUtterance() : TUtterance().Add(word, m_voiceName(1));
     }
     case view::tsIdiom:
     case view::tsExample:
     case view::kPictureStyle: {
-        if (last)
-            return QString();
-        // Idioms and examples are one word per item: the next item is the
-        // word the caret has just reached.
-        const int nextStyle = m_view->ItemStyle(caret.ItemNo + 1);
-        const QString word = nextStyle == view::tsIdiom || nextStyle == view::tsExample
-                               ? m_view->ItemText(caret.ItemNo + 1).trimmed()
-                               : QString();
-        return word.isEmpty() ? QString() : VoiceTagged(m_voiceName(1), word);
+        // Idioms and examples are one word per item.
+        const int item = WordItemAtCaret();
+        const QString word = isWordItemStyle(m_view->ItemStyle(item)) ? m_view->ItemText(item).trimmed() : QString();
+        return word.isEmpty() ? TUtterance() : TUtterance().Add(word, m_voiceName(1));
     }
     default: {
-        const QString word = wordAtCaret();
-        return word.isEmpty() ? QString() : VoiceTagged(m_voiceName(2), word);
+        const QString word = m_view->WordTextAtCaret().trimmed();
+        return word.isEmpty() ? TUtterance() : TUtterance().Add(word, m_voiceName(2));
     }
     }
 }
 
-QString TEntryReader::EntryTextUtterance(bool wholeEntry) const
+TUtterance TEntryReader::EntryTextUtterance(bool wholeEntry) const
 {
-    const view::TItemPos caret = m_view->Caret();
-    if (wholeEntry)
-        m_view->SelectAll();
-    else
-        m_view->SelectLineAtCaret();
-    if (!m_view->HasSelection())
-        return QString();
-    const auto [start, end] = m_view->SelectionBoundsInOrder();
-    m_view->Deselect(caret);
+    const auto [start, end] = wholeEntry ? m_view->DocumentBounds() : m_view->LineBoundsAtCaret();
+    if (start == end || start.ItemNo < 0)
+        return TUtterance();
 
-    QString utterance;
+    TUtterance utterance;
     TVoiceGroup current = TVoiceGroup::None;
     for (int item = start.ItemNo; item <= end.ItemNo; ++item) {
         const TVoiceGroup group = VoiceGroupOf(m_view->ItemStyle(item));
@@ -183,25 +201,23 @@ QString TEntryReader::EntryTextUtterance(bool wholeEntry) const
             text.truncate(qMax(0, end.Offset - 1));
         if (item == start.ItemNo)
             text.remove(0, qMax(0, start.Offset - 1));
-        if (group == current) {
-            utterance += u' ' + EscapeMarkup(text);
-        } else if (!isBlank(text)) {
-            if (!utterance.isEmpty())
-                utterance += QStringLiteral("</VOICE>");
-            utterance += VoiceTagged(m_voiceName(group == TVoiceGroup::First ? 1 : 2), text, false);
-            current = group;
-        }
+        // Senses and examples must not run together: each paragraph ends
+        // with the engine's pause.
+        if (item > start.ItemNo && m_view->Document()->StartsParagraph(item) && !isBlank(utterance.PlainText()))
+            utterance.AddPause();
+        // Pictures and blank items add nothing to hear.
+        if (isBlank(text))
+            continue;
+        const QString voice = m_voiceName(group == TVoiceGroup::First ? 1 : 2);
+        utterance.Add(group == current ? u' ' + text : text, voice);
+        current = group;
     }
-    if (!utterance.isEmpty())
-        utterance += QStringLiteral("</VOICE>");
-    return utterance;
+    return isBlank(utterance.PlainText()) ? TUtterance() : utterance.Trimmed();
 }
 
 void TEntryReader::ReadEntryText(bool wholeEntry) const
 {
-    const QString utterance = EntryTextUtterance(wholeEntry);
-    if (!utterance.isEmpty())
-        m_sp->SpeakText(utterance);
+    Speak(EntryTextUtterance(wholeEntry));
 }
 
 } // namespace lexivoce::speech

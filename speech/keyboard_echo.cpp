@@ -48,6 +48,29 @@ QString CharacterWord(const TLocalStrings &words, QStringView character, const T
     return word;
 }
 
+TUtterance CharacterUtterance(const TLocalStrings &words, QStringView character, QStringView voice,
+                              QStringView wordVoice)
+{
+    TUtterance utterance;
+    if (character.isEmpty())
+        return utterance;
+    const QString word = CharacterWord(words, character);
+    if (word != character)
+        return utterance.Add(word, wordVoice);
+    const QChar first = character.front();
+    if (first.isPunct() || first.isSymbol())
+        return utterance.AddSpelled(character, voice);
+    return utterance.Add(character, voice);
+}
+
+quint64 KeyIdentity(const QKeyEvent &event)
+{
+    // Scan codes and key codes kept apart, in case a platform gives both.
+    if (event.nativeScanCode() != 0)
+        return (quint64(1) << 32) | event.nativeScanCode();
+    return quint64(quint32(event.key()));
+}
+
 QString KeyCharacter(const QKeyEvent &event)
 {
     const QString text = event.text();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "speech/local_strings.h"
+#include "speech/utterance.h"
 
 #include <QString>
 #include <QStringView>
@@ -19,9 +20,23 @@ class TSpeakingComponent;
 QString CharacterWord(const TLocalStrings &words, QStringView character,
                       const TSpeakingComponent *component = nullptr);
 
+// One character as the screen reader reads it: the table's word where it
+// has one, in wordVoice (the words are the interface's); other punctuation
+// and signs named by the engine, which would otherwise skip them; anything
+// else, a letter or digit, in voice. An empty voice is the speaker's
+// current one. Never silence for a character the user reached, unless the
+// language file left its word empty.
+TUtterance CharacterUtterance(const TLocalStrings &words, QStringView character, QStringView voice = {},
+                              QStringView wordVoice = {});
+
 // The key's character, as the key event carries it (empty for keys without
 // text).
 QString KeyCharacter(const QKeyEvent &event);
+
+// What tells a key's release from other keys' and matches it to its press:
+// the hardware key where the platform gives it (a release may carry another
+// key code than its press when Shift was let go first), else the key code.
+quint64 KeyIdentity(const QKeyEvent &event);
 
 // The word at or before position caret of text: separators before the caret
 // are skipped, then word characters gathered back to a separator; when the

@@ -23,11 +23,12 @@ struct TMarkupState
     QString VoiceName;
     int Pitch = 0;
     bool HasPitch = false;
+    bool Spell = false;
 
     bool operator==(const TMarkupState &) const = default;
 };
 
-enum class TScopeKind { Voice, Pitch };
+enum class TScopeKind { Voice, Pitch, Spell };
 
 // An open container tag and the state to restore when it closes.
 struct TScope
@@ -224,8 +225,10 @@ private:
     QList<TScope> m_scopes;
     // Open scopes of each kind, so that a stray closing tag costs nothing
     // however deep the nesting.
-    int m_openCount[2] = {0, 0};
+    int m_openCount[3] = {0, 0, 0};
     QList<TSpeechSegment> m_segments;
+    // A <silence/> was met: the next text starts a segment of its own.
+    bool m_break = false;
 };
 
 QList<TSpeechSegment> TMarkupParser::run()
@@ -385,6 +388,17 @@ void TMarkupParser::applyTag(const TTag &tag)
                     m_state.VoiceName = name;
             }
         }
+    } else if (sameName(tag.Name, QLatin1String("spell"))) {
+        if (tag.Closing) {
+            closeScope(TScopeKind::Spell);
+        } else if (!tag.SelfClosing) {
+            openScope(TScopeKind::Spell);
+            m_state.Spell = true;
+        }
+    } else if (sameName(tag.Name, QLatin1String("silence"))) {
+        // A clause break, whatever its length says: the engine's own pause.
+        if (!tag.Closing)
+            m_break = true;
     } else if (sameName(tag.Name, QLatin1String("pitch"))) {
         if (tag.Closing) {
             closeScope(TScopeKind::Pitch);
@@ -425,16 +439,18 @@ void TMarkupParser::closeScope(TScopeKind kind)
 
 TSpeechSegment &TMarkupParser::currentSegment()
 {
-    if (!m_segments.isEmpty()) {
+    if (!m_segments.isEmpty() && !m_break) {
         TSpeechSegment &last = m_segments.last();
         if (last.VoiceName == m_state.VoiceName && last.Pitch == m_state.Pitch
-            && last.HasPitch == m_state.HasPitch)
+            && last.HasPitch == m_state.HasPitch && last.Spell == m_state.Spell)
             return last;
     }
+    m_break = false;
     TSpeechSegment segment;
     segment.VoiceName = m_state.VoiceName;
     segment.Pitch = m_state.Pitch;
     segment.HasPitch = m_state.HasPitch;
+    segment.Spell = m_state.Spell;
     m_segments.append(segment);
     return m_segments.last();
 }
@@ -522,6 +538,7 @@ TSpeechSegment sliceSegment(const TSpeechSegment &segment, qsizetype from, qsize
     piece.VoiceName = segment.VoiceName;
     piece.Pitch = segment.Pitch;
     piece.HasPitch = segment.HasPitch;
+    piece.Spell = segment.Spell;
     return piece;
 }
 
@@ -586,15 +603,6 @@ QString EscapeMarkup(QStringView text)
         }
     }
     return escaped;
-}
-
-QString VoiceTagged(QStringView voiceName, QStringView text, bool close)
-{
-    QString tagged = QStringLiteral("<VOICE REQUIRED=\"NAME=") + EscapeMarkup(voiceName)
-                   + QStringLiteral("\">") + EscapeMarkup(text);
-    if (close)
-        tagged += QStringLiteral("</VOICE>");
-    return tagged;
 }
 
 TSpeechSegment PlainSegment(QStringView text)

@@ -18,13 +18,14 @@ struct TSpeechSegment
     QString VoiceName;         // empty: the voice object's current voice
     int Pitch = 0;             // -10..10
     bool HasPitch = false;     // false: no pitch markup seen yet (engine default)
+    bool Spell = false;        // inside <spell>: punctuation and signs are named
 
     bool operator==(const TSpeechSegment &) const = default;
 };
 
 // Splits text into segments by its markup (see TVoiceObject). Adjacent text
-// with the same voice and pitch forms one segment; segments with empty Text
-// are left out. Unknown tags are dropped; a '<' that starts no tag (followed
+// with the same voice, pitch and spelling forms one segment unless a
+// <silence/> stands between; segments with empty Text are left out. Unknown tags are dropped; a '<' that starts no tag (followed
 // by a blank, a digit, '=' or the end) is text; a tag that is never closed
 // by '>' drops the rest of the text; an unknown entity stays as text. Pitch
 // values are clamped to -10..10; a pitch value that is not a number is
@@ -33,12 +34,8 @@ QList<TSpeechSegment> ParseSpeechMarkup(QStringView text);
 
 // text with '&', '<', '>' and both quotation marks written as entities, so
 // that a typed word or an entry is spoken as it stands and never read as
-// markup.
+// markup. TUtterance (utterance.h) is the one place that calls it.
 QString EscapeMarkup(QStringView text);
-
-// text spoken in the voice named voiceName (both escaped):
-// <VOICE REQUIRED="NAME=voiceName">text</VOICE>; closed only when asked.
-QString VoiceTagged(QStringView voiceName, QStringView text, bool close = true);
 
 // The whole text as one plain segment (no markup read).
 TSpeechSegment PlainSegment(QStringView text);

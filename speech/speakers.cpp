@@ -1,6 +1,7 @@
 #include "speech/speakers.h"
 
 #include "speech/espeak/espeak_voice.h"
+#include "speech/speech_channel.h"
 #include "speech/speech_log.h"
 #include "speech/voice_object.h"
 #include "speech/wave_file.h"
@@ -88,6 +89,9 @@ int TSpeaker5::GetVolume() const
 
 SpeakerState TSpeaker5::GetState() const
 {
+    // An utterance waiting for its turn on the channel is being spoken too.
+    if (TSpeechChannel::Instance().IsBusy(m_voiceObject))
+        return ssSpeaking;
     switch (m_voiceObject->RunningState()) {
     case srseDone: return ssDone;
     case srseIsSpeaking: return ssSpeaking;
@@ -146,7 +150,7 @@ void TSpeaker5::Speak()
     const QString utterance = Utterance();
     if (Output == soAudio) {
         Log(QStringLiteral("speak"), QStringLiteral("%1\t%2").arg(flags | svsfAsync).arg(EscapeForLog(utterance)));
-        m_voiceObject->Speak(utterance, flags | svsfAsync);
+        TSpeechChannel::Instance().Speak(m_voiceObject, objectName(), utterance, flags | svsfAsync);
         return;
     }
     SpeakToFile(utterance, flags);
@@ -172,7 +176,7 @@ void TSpeaker5::SpeakToFile(const QString &utterance, int flags)
 void TSpeaker5::Stop()
 {
     Log(QStringLiteral("stop"), QString());
-    m_voiceObject->Speak(QString(), svsfAsync | svsfPurgeBeforeSpeak);
+    TSpeechChannel::Instance().Stop(m_voiceObject);
 }
 
 void TSpeaker5::Pause()

@@ -1,8 +1,10 @@
 #include "speech/speaking_component.h"
 
+#include "speech/control_description.h"
 #include "speech/keyboard_echo.h"
 #include "speech/lock_keys.h"
 #include "speech/speakers.h"
+#include "speech/user_actions.h"
 #include "speech/web_element.h"
 
 #include <QAbstractButton>
@@ -22,10 +24,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTreeView>
 
@@ -33,202 +37,50 @@ namespace lexivoce::speech {
 
 namespace {
 
-// The entry view reads itself; the screen reader only names its label.
-bool isReadingView(const QWidget *control)
+// Menus that let the highlight rest on disabled items, so that moving
+// through a menu reaches them and they are announced as disabled.
+class TReachableMenuStyle : public QProxyStyle
 {
-    return control->inherits("lexivoce::view::TStyledView");
-}
-
-// A tree view without children and with several columns under a visible
-// header is a list in report style.
-bool isReportList(const QTreeView *tree)
-{
-    const QAbstractItemModel *model = tree->model();
-    if (!model || tree->isHeaderHidden() || model->columnCount() < 2)
-        return false;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->hasChildren(model->index(row, 0)))
-            return false;
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option = nullptr, const QWidget *widget = nullptr,
+                  QStyleHintReturn *returnData = nullptr) const override
+    {
+        if (hint == SH_Menu_AllowActiveAndDisabled)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
-    return true;
-}
+};
 
-QString checkWord(const QVariant &state, const TLocalStrings &words)
+void makeDisabledItemsReachable(QWidget *menu)
 {
-    switch (state.toInt()) {
-    case Qt::Checked: return words.stChecked;
-    case Qt::PartiallyChecked: return words.stGrayed;
-    default: return words.stUnchecked;
-    }
+    if (dynamic_cast<TReachableMenuStyle *>(menu->style()))
+        return;
+    // Owned by the menu: it lives exactly as long as the menu uses it.
+    auto *style = new TReachableMenuStyle;
+    style->setParent(menu);
+    menu->setStyle(style);
 }
 
-QString describeItemView(const QAbstractItemView *view, const TLocalStrings &words)
+// What changes when an editor takes a typed key.
+struct TEditorState
 {
-    const QModelIndex current = view->currentIndex();
-    if (!current.isValid())
-        return QString();
-    const QAbstractItemModel *model = view->model();
-    if (const auto *table = qobject_cast<const QTableView *>(view)) {
-        QString text;
-        const QString column = model->headerData(current.column(), Qt::Horizontal).toString();
-        if (!table->horizontalHeader()->isHidden() && !column.isEmpty())
-            text += words.stColumn + u' ' + column + u' ';
-        const QString row = model->headerData(current.row(), Qt::Vertical).toString();
-        if (!table->verticalHeader()->isHidden() && !row.isEmpty())
-            text += words.stRow + u' ' + row + u' ';
-        return text + current.data().toString();
-    }
-    const QModelIndex first = current.siblingAtColumn(0);
-    if (const auto *tree = qobject_cast<const QTreeView *>(view)) {
-        if (isReportList(tree)) {
-            // Only the item that is both current and selected is described.
-            if (!view->selectionModel() || !view->selectionModel()->isSelected(current))
-                return QString();
-            QString text = model->headerData(0, Qt::Horizontal).toString() + u' ' + first.data().toString() + u' ';
-            for (int column = 1; column < model->columnCount(); ++column)
-                text += model->headerData(column, Qt::Horizontal).toString() + u' '
-                        + first.siblingAtColumn(column).data().toString() + u' ';
-            if (first.flags() & Qt::ItemIsUserCheckable)
-                text += checkWord(first.data(Qt::CheckStateRole), words);
-            return text;
-        }
-        QString text = first.data().toString() + u' ';
-        if (tree->isExpanded(first))
-            text += words.stOpened + u' ';
-        else if (model->hasChildren(first))
-            text += words.stClosed + u' ';
-        return text;
-    }
-    QString text = current.data().toString();
-    if ((current.flags() & Qt::ItemIsUserCheckable) && current.data(Qt::CheckStateRole).isValid())
-        text += u' ' + checkWord(current.data(Qt::CheckStateRole), words);
-    return text;
-}
+    QString LineText;
+    int Revision = 0;
+    bool operator==(const TEditorState &) const = default;
+};
 
-bool isPassword(const QWidget *control)
-{
-    const auto *edit = qobject_cast<const QLineEdit *>(control);
-    return edit && edit->echoMode() != QLineEdit::Normal;
-}
-
-bool isReadOnly(const QWidget *control)
-{
-    if (const auto *edit = qobject_cast<const QLineEdit *>(control))
-        return edit->isReadOnly();
-    if (const auto *edit = qobject_cast<const QTextEdit *>(control))
-        return edit->isReadOnly();
-    if (const auto *edit = qobject_cast<const QPlainTextEdit *>(control))
-        return edit->isReadOnly();
-    return false;
-}
-
-// The widget whose text a key edits: a line or text edit, or an editable
-// combo box's line edit; nullptr for anything else.
-QWidget *textEditor(QWidget *control)
-{
-    if (!control || isReadingView(control))
-        return nullptr;
-    if (auto *combo = qobject_cast<QComboBox *>(control))
-        return combo->lineEdit();
-    if (qobject_cast<QLineEdit *>(control) || qobject_cast<QTextEdit *>(control)
-        || qobject_cast<QPlainTextEdit *>(control))
-        return control;
-    return nullptr;
-}
-
-// Text and caret (the start of the selection) of a text editor.
-std::pair<QString, int> textAndCaret(const QWidget *editor)
+TEditorState editorState(const QWidget *editor)
 {
     if (const auto *edit = qobject_cast<const QLineEdit *>(editor))
-        return {edit->text(), edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition()};
+        return {edit->text(), 0};
     if (const auto *edit = qobject_cast<const QTextEdit *>(editor))
-        return {edit->toPlainText(), edit->textCursor().selectionStart()};
+        return {QString(), edit->document()->revision()};
     if (const auto *edit = qobject_cast<const QPlainTextEdit *>(editor))
-        return {edit->toPlainText(), edit->textCursor().selectionStart()};
-    return {QString(), -1};
-}
-
-bool isFunctionKey(int key)
-{
-    return key >= Qt::Key_F1 && key <= Qt::Key_F12;
+        return {QString(), edit->document()->revision()};
+    return {};
 }
 
 } // namespace
-
-QString TrimSpoken(const QString &text)
-{
-    qsizetype begin = 0;
-    while (begin < text.size() && text[begin].unicode() < 33)
-        ++begin;
-    qsizetype end = text.size();
-    while (end > begin && (text[end - 1] == u'\t' || text[end - 1] == u'\n' || text[end - 1] == u'\r'
-                           || text[end - 1] == u' '))
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
-QString StripAccelerator(const QString &text)
-{
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'&')
-            result += text[i];
-        else if (i + 1 < text.size() && text[i + 1] == u'&')
-            result += text[++i];
-    }
-    return result;
-}
-
-QString DescribeControl(const QWidget *control, const TLocalStrings &words)
-{
-    if (!control)
-        return QString();
-    QString text;
-    if (const QWidget *parent = control->parentWidget()) {
-        for (const QLabel *label : parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
-            if (label->buddy() == control) {
-                text += StripAccelerator(label->text()) + u' ';
-                break;
-            }
-        }
-    }
-    if (const auto *bar = qobject_cast<const QTabBar *>(control)) {
-        if (qobject_cast<const QTabWidget *>(bar->parentWidget()))
-            control = bar->parentWidget();
-    }
-
-    if (const auto *tabs = qobject_cast<const QTabWidget *>(control)) {
-        text += u' ' + words.stTabsheet + u' ' + StripAccelerator(tabs->tabText(tabs->currentIndex())) + u' ';
-    } else if (const auto *group = qobject_cast<const QGroupBox *>(control)) {
-        text += StripAccelerator(group->title()) + u' ';
-    } else if (control->isWindow()) {
-        text += StripAccelerator(control->windowTitle()) + u' ';
-    } else if (const auto *button = qobject_cast<const QAbstractButton *>(control)) {
-        text += StripAccelerator(button->text()) + u' ';
-        if (const auto *check = qobject_cast<const QCheckBox *>(button))
-            text += checkWord(check->checkState(), words);
-        else if (button->isCheckable())
-            text += button->isChecked() ? words.stChecked : words.stUnchecked;
-    } else if (isReadingView(control)) {
-        // Reads itself.
-    } else if (qobject_cast<const QLineEdit *>(control) || qobject_cast<const QTextEdit *>(control)
-               || qobject_cast<const QPlainTextEdit *>(control)) {
-        if (isReadOnly(control))
-            text += words.stROfield + u' ';
-        if (isPassword(control))
-            text += words.stPwdfield + u' '; // a password is never read aloud
-        else
-            text += textAndCaret(control).first + u' ';
-    } else if (const auto *combo = qobject_cast<const QComboBox *>(control)) {
-        text += combo->currentText();
-    } else if (const auto *view = qobject_cast<const QAbstractItemView *>(control)) {
-        text += describeItemView(view, words);
-    } else if (const auto *slider = qobject_cast<const QAbstractSlider *>(control)) {
-        text += u' ' + QString::number(slider->value());
-    }
-    return text;
-}
 
 // ---------------------------------------------------------------------------
 
@@ -236,6 +88,8 @@ TSpeakingComponent::TSpeakingComponent(QObject *owner)
     : QObject(owner)
 {
     LoadDefaultWords();
+    // Whatever speaks through a component speaks as part of user actions.
+    TUserActions::Install();
 }
 
 TSpeakingComponent::~TSpeakingComponent()
@@ -289,23 +143,60 @@ void TSpeakingComponent::StopSpeaking()
         m_speaker->Stop();
 }
 
-void TSpeakingComponent::SpeakText(const QString &text)
+void TSpeakingComponent::SpeakText(const TUtterance &text)
 {
     if (!m_speaker)
         return;
-    QString spoken = text == QLatin1String(" ") ? Words.stSpace : text;
-    const QString trimmed = TrimSpoken(spoken);
+    TUtterance spoken = text.PlainText() == QLatin1String(" ") ? TUtterance(Words.stSpace) : text;
+    const QString trimmed = TrimSpoken(spoken.PlainText());
     if (trimmed.isEmpty() || trimmed.front().unicode() == 0)
         return;
-    StopSpeaking();
+    // No stop here: what this action said before is heard first, and the
+    // speech channel drops what older actions left unsaid.
     if (OnSpeak)
         OnSpeak(this, spoken);
     try {
-        m_speaker->Text = QStringList{spoken};
+        m_speaker->Text = QStringList{spoken.Markup()};
         m_speaker->Speak();
     } catch (...) {
         // The user simply hears nothing.
     }
+}
+
+void TSpeakingComponent::ForgetOnDestroy(QWidget *control)
+{
+    if (m_contentVoices.contains(control) || m_selfVoiced.contains(control))
+        return;
+    connect(control, &QObject::destroyed, this, [this, control] {
+        m_contentVoices.remove(control);
+        m_selfVoiced.remove(control);
+    });
+}
+
+void TSpeakingComponent::SetContentVoice(QWidget *control, TVoiceNameFunction voice)
+{
+    if (!control)
+        return;
+    ForgetOnDestroy(control);
+    m_contentVoices.insert(control, std::move(voice));
+}
+
+void TSpeakingComponent::SetSelfVoiced(QWidget *control, bool selfVoiced)
+{
+    if (!control)
+        return;
+    ForgetOnDestroy(control);
+    m_selfVoiced.insert(control, selfVoiced);
+}
+
+TControlVoicing TSpeakingComponent::VoicingOf(const QWidget *control) const
+{
+    TControlVoicing voicing;
+    voicing.SelfVoiced = m_selfVoiced.value(control, false);
+    const TVoiceNameFunction voice = m_contentVoices.value(control);
+    if (voice)
+        voicing.ContentVoice = voice();
+    return voicing;
 }
 
 TControlSubClass *TSpeakingComponent::FindRecord(const QWidget *control) const
@@ -389,8 +280,10 @@ void TControlSubClass::ConnectSignals()
                 AnnounceControl(m_control);
         }));
     } else if (auto *menu = qobject_cast<QMenu *>(control)) {
+        makeDisabledItemsReachable(menu);
         m_connections.append(connect(menu, &QMenu::hovered, this, &TControlSubClass::OnMenuItem));
     } else if (auto *bar = qobject_cast<QMenuBar *>(control)) {
+        makeDisabledItemsReachable(bar);
         m_connections.append(connect(bar, &QMenuBar::hovered, this, &TControlSubClass::OnMenuItem));
     } else if (auto *combo = qobject_cast<QComboBox *>(control)) {
         m_connections.append(connect(combo, &QComboBox::currentIndexChanged, this, announce));
@@ -427,12 +320,17 @@ bool TControlSubClass::IsRepeat() const
     // An item view that takes the focus may report its current item just
     // before or after the focus event: one announcement is enough.
     return m_lastAnnouncementTime.isValid() && m_lastAnnouncementTime.elapsed() < 100
-           && DescribeControl(m_control, m_owner->Words) == m_lastAnnouncement;
+           && DescribeControl(m_control, m_owner->Words, Voicing()) == m_lastAnnouncement;
+}
+
+TControlVoicing TControlSubClass::Voicing() const
+{
+    return m_owner->VoicingOf(m_control);
 }
 
 void TControlSubClass::AnnounceControl(QWidget *control)
 {
-    QString text = DescribeControl(control, m_owner->Words);
+    TUtterance text = DescribeControl(control, m_owner->Words, m_owner->VoicingOf(control));
     if (m_owner->OnBeforeSpeak)
         m_owner->OnBeforeSpeak(m_owner, control, text);
     m_lastAnnouncement = text;
@@ -440,16 +338,17 @@ void TControlSubClass::AnnounceControl(QWidget *control)
     SpeakFromHook(text);
 }
 
-void TControlSubClass::SpeakFromHook(const QString &text)
+void TControlSubClass::SpeakFromHook(const TUtterance &text)
 {
     if (!m_speaker)
         return;
-    const QString trimmed = TrimSpoken(text);
-    if (trimmed.isEmpty() || trimmed.front().unicode() == 0 || trimmed == QLatin1String(","))
+    const TUtterance trimmed = text.Trimmed();
+    const QString plain = trimmed.PlainText();
+    if (plain.isEmpty() || plain.front().unicode() == 0 || plain == QLatin1String(","))
         return;
+    // No stop: the speech channel cuts off what older actions left unsaid.
     try {
-        m_speaker->Stop();
-        m_speaker->Text = QStringList{trimmed};
+        m_speaker->Text = QStringList{trimmed.Markup()};
         m_speaker->Speak();
     } catch (...) {
     }
@@ -461,7 +360,7 @@ void TControlSubClass::AnnounceWebElement(const TWebDocument *document)
         const TWebElement *element = ActiveWebElement(document);
         if (!element || element->TagName() == QLatin1String("BODY"))
             return;
-        QString text = DescribeWebElement(element, m_owner->Words);
+        TUtterance text(DescribeWebElement(element, m_owner->Words));
         if (m_owner->OnBeforeSpeak)
             m_owner->OnBeforeSpeak(m_owner, m_control, text);
         SpeakFromHook(text);
@@ -472,6 +371,10 @@ void TControlSubClass::AnnounceWebElement(const TWebDocument *document)
 void TControlSubClass::OnMenuItem(QAction *action)
 {
     if (!action || action->isSeparator())
+        return;
+    // A menu reports the items of its submenus too, and the menu bar those
+    // of every menu: each item is said by its own menu, once.
+    if (!m_control || !m_control->actions().contains(action))
         return;
     QString text = StripAccelerator(action->text());
     if (text.isEmpty())
@@ -494,15 +397,34 @@ bool TControlSubClass::eventFilter(QObject *watched, QEvent *event)
     case QEvent::FocusIn:
         OnFocusIn(event);
         break;
-    case QEvent::KeyPress:
+    case QEvent::KeyPress: {
         // A key the focus widget left unhandled travels on to its parents;
         // only the widget that has the focus speaks it.
-        if (m_control == QApplication::focusWidget())
-            OnKeyDown(static_cast<QKeyEvent *>(event));
+        if (m_control != QApplication::focusWidget())
+            break;
+        auto *key = static_cast<QKeyEvent *>(event);
+        m_pressed.insert(KeyIdentity(*key), key->modifiers());
+        m_ctrlAlone = key->key() == Qt::Key_Control;
+        OnKeyDown(key);
+        EchoAfterPress(*key);
         break;
-    case QEvent::KeyRelease:
-        if (m_control == QApplication::focusWidget() && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
-            OnKeyUp(static_cast<QKeyEvent *>(event));
+    }
+    case QEvent::KeyRelease: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (m_control != QApplication::focusWidget() || key->isAutoRepeat())
+            break;
+        // A release whose press went elsewhere (Enter on a menu item, whose
+        // menu gave the focus back) is not a key for this control.
+        const auto pressed = m_pressed.constFind(KeyIdentity(*key));
+        if (pressed == m_pressed.cend())
+            break;
+        const Qt::KeyboardModifiers modifiers = pressed.value();
+        m_pressed.erase(pressed);
+        OnKeyUp(key, modifiers);
+        break;
+    }
+    case QEvent::FocusOut:
+        m_pressed.clear();
         break;
     default:
         break;
@@ -513,7 +435,8 @@ bool TControlSubClass::eventFilter(QObject *watched, QEvent *event)
 void TControlSubClass::OnFocusIn(QEvent *event)
 {
     // Closing a menu gives the focus back: nothing new to say.
-    if (static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason)
+    const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+    if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason)
         return;
     if (m_speaker->GetState() == ssOther) {
         m_speaker->Resume();
@@ -526,30 +449,29 @@ void TControlSubClass::OnFocusIn(QEvent *event)
 void TControlSubClass::OnKeyDown(QKeyEvent *event)
 {
     TLockKeys::Track(*event);
-    QWidget *editor = textEditor(m_control);
+    const TControlVoicing voicing = Voicing();
+    QWidget *editor = voicing.SelfVoiced ? nullptr : TextEditor(m_control);
     if (!editor)
         return;
     const TLocalStrings words = m_owner->Words;
     const int key = event->key();
-    QString text;
+    TUtterance text;
     switch (key) {
-    case Qt::Key_Backspace: text = words.stBack + u' '; break;
-    case Qt::Key_Delete: text = words.stDelete + u' '; break;
+    case Qt::Key_Backspace: text.Add(words.stBack + u' '); break;
+    case Qt::Key_Delete: text.Add(words.stDelete + u' '); break;
+    case Qt::Key_Left: case Qt::Key_Right: break;
     case Qt::Key_Shift:
     case Qt::Key_Escape:
         m_speaker->Stop();
         return;
-    case Qt::Key_Tab: case Qt::Key_Backtab: case Qt::Key_Control: case Qt::Key_Alt: case Qt::Key_PageUp:
-    case Qt::Key_PageDown: case Qt::Key_End: case Qt::Key_Home: case Qt::Key_Up: case Qt::Key_Down:
-        return;
     default:
-        if (isFunctionKey(key))
-            return;
-        break;
+        // Typed keys are echoed once the control has taken them; the rest
+        // say nothing here.
+        return;
     }
-    const bool echo = !isReadOnly(editor) && !isPassword(editor);
+    const bool echo = !IsReadOnlyField(editor) && !IsPasswordField(editor);
     if (echo) {
-        const auto [value, caret] = textAndCaret(editor);
+        const auto [value, caret] = TextAndCaret(editor);
         QString character;
         if (key == Qt::Key_Backspace || key == Qt::Key_Left)
             character = GraphemeBefore(value, caret);
@@ -558,21 +480,59 @@ void TControlSubClass::OnKeyDown(QKeyEvent *event)
         else if (key == Qt::Key_Delete)
             character = GraphemeAfter(value, caret);
         if (!character.isEmpty())
-            text += CharacterWord(words, character);
+            text.Append(CharacterUtterance(words, character, voicing.ContentVoice));
     }
     SpeakFromHook(text);
 }
 
-void TControlSubClass::OnKeyUp(QKeyEvent *event)
+void TControlSubClass::EchoAfterPress(const QKeyEvent &event)
+{
+    const TControlVoicing voicing = Voicing();
+    QWidget *editor = voicing.SelfVoiced ? nullptr : TextEditor(m_control);
+    if (!editor || IsReadOnlyField(editor) || IsPasswordField(editor))
+        return;
+    // A chord with Ctrl or Alt is a command, not typing.
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return;
+    const int key = event.key();
+    if (key == Qt::Key_Insert) {
+        SpeakFromHook(TUtterance(m_owner->Words.stInsert));
+        return;
+    }
+    const bool multiLine = qobject_cast<QTextEdit *>(editor) || qobject_cast<QPlainTextEdit *>(editor);
+    const bool word = key == Qt::Key_Space || (multiLine && (key == Qt::Key_Return || key == Qt::Key_Enter));
+    // The character the press produced, with the modifiers held then: a
+    // Shift let go before the key is no longer known at its release.
+    const QString character = word ? QString() : KeyCharacter(event);
+    if (word ? !m_owner->SpeakWord : (character.isEmpty() || !m_owner->SpeakChar))
+        return;
+    const TEditorState before = editorState(editor);
+    const QPointer<QWidget> target = editor;
+    QMetaObject::invokeMethod(
+        this,
+        [this, target, before, word, character] {
+            // Said only for what the control really took in.
+            if (!target || !m_speaker || editorState(target) == before)
+                return;
+            const TControlVoicing now = Voicing();
+            if (word)
+                SpeakFromHook(TUtterance().Add(WordAtCaret(target), now.ContentVoice));
+            else
+                SpeakFromHook(CharacterUtterance(m_owner->Words, character, now.ContentVoice));
+        },
+        Qt::QueuedConnection);
+}
+
+void TControlSubClass::OnKeyUp(QKeyEvent *event, Qt::KeyboardModifiers modifiers)
 {
     const int key = event->key();
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
     if ((modifiers & Qt::ControlModifier) && key != Qt::Key_Control)
         return;
     const TLocalStrings words = m_owner->Words;
     switch (key) {
     case Qt::Key_Control:
-        if (m_speaker->GetState() == ssDone)
+        // Ctrl tapped alone repeats the control; the end of a chord does not.
+        if (m_ctrlAlone && m_speaker->GetState() == ssDone)
             AnnounceControl(m_control);
         return;
     case Qt::Key_CapsLock:
@@ -585,20 +545,15 @@ void TControlSubClass::OnKeyUp(QKeyEvent *event)
         SpeakFromHook(words.stScrolllock + u' '
                       + (TLockKeys::IsOn(Qt::Key_ScrollLock) ? words.stTurnon : words.stTurnoff));
         return;
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R:
-    case Qt::Key_Meta:
-        return;
     case Qt::Key_Menu:
         SpeakFromHook(words.stPopupkey + u' ' + words.stTurnon);
         return;
     default:
         break;
     }
-    // Alt with a key is a command (a menu accelerator), not typing.
+    // Alt with a key is a command (a menu accelerator), not a move.
     if (modifiers & Qt::AltModifier)
         return;
-
     if (qobject_cast<QTableView *>(m_control)) {
         switch (key) {
         case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_End: case Qt::Key_Home:
@@ -608,38 +563,6 @@ void TControlSubClass::OnKeyUp(QKeyEvent *event)
         default:
             break;
         }
-        return;
-    }
-
-    QWidget *editor = textEditor(m_control);
-    if (!editor || isReadOnly(editor) || isPassword(editor))
-        return;
-    switch (key) {
-    case Qt::Key_Backspace: case Qt::Key_Tab: case Qt::Key_Backtab: case Qt::Key_Shift: case Qt::Key_Control:
-    case Qt::Key_Alt: case Qt::Key_Pause: case Qt::Key_Escape: case Qt::Key_PageUp: case Qt::Key_PageDown:
-    case Qt::Key_End: case Qt::Key_Home: case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
-    case Qt::Key_Delete:
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        const bool multiLine = qobject_cast<QTextEdit *>(editor) || qobject_cast<QPlainTextEdit *>(editor);
-        if (multiLine && m_owner->SpeakWord)
-            SpeakFromHook(WordAtCaret(editor));
-        return;
-    }
-    case Qt::Key_Space:
-        if (m_owner->SpeakWord)
-            SpeakFromHook(WordAtCaret(editor));
-        return;
-    case Qt::Key_Insert:
-        SpeakFromHook(words.stInsert);
-        return;
-    default:
-        if (isFunctionKey(key))
-            return;
-        if (m_owner->SpeakChar)
-            SpeakFromHook(KeyCharacter(*event));
-        return;
     }
 }
 

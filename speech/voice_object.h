@@ -31,17 +31,22 @@ struct TVoiceToken
 };
 
 // One voice object: the seam between the speakers and a speech engine. Each
-// object has its own queue, voice, rate, volume, pause and purge; several
-// objects may speak at the same time. Lives on the GUI thread; every signal
-// is emitted there.
+// object has its own queue, voice, rate, volume, pause and purge; the speech
+// channel (speech_channel.h) sees to it that two objects never sound at the
+// same time. Lives on the GUI thread; every signal is emitted there.
+// StartStream comes when an utterance's first sound reaches the device,
+// EndStream when its last sound has been played; neither comes for an
+// utterance that a purge silenced.
 //
 // Markup read by Speak (unless svsfIsNotXML): <pitch absmiddle="n"/> (for the
 // rest of the text) and <pitch absmiddle="n">...</pitch>, n in -10..10;
 // <voice required="name=X">...</voice> (names as in GetVoices' descriptions,
 // without regard to letter case; an unknown name keeps the current voice; a
-// missing closing tag lasts to the end); the entities &lt; &gt; &amp; &quot;
-// &apos;. Tag and attribute names are matched without regard to case; other
-// tags are dropped, their text spoken; broken markup is never read out.
+// missing closing tag lasts to the end); <spell>...</spell> (punctuation and
+// signs inside are named rather than skipped); <silence/> (a clause break:
+// the engine pauses as between sentences); the entities &lt; &gt; &amp;
+// &quot; &apos;. Tag and attribute names are matched without regard to case;
+// other tags are dropped, their text spoken; broken markup is never read out.
 class TVoiceObject : public QObject
 {
     Q_OBJECT

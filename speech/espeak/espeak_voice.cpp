@@ -115,7 +115,7 @@ int TEspeakVoice::Speak(const QString &text, int flags)
             synthesis.Volume = m_volume;
             synthesis.Pitch = piece.Pitch;
             synthesis.HasPitch = piece.HasPitch;
-            synthesis.Punctuation = (flags & svsfNLPSpeakPunc) != 0;
+            synthesis.Punctuation = (flags & svsfNLPSpeakPunc) != 0 || piece.Spell;
             synthesis.EndPause = true;
             request->Pieces.push_back(std::move(synthesis));
         }
@@ -295,8 +295,23 @@ void TEspeakVoice::PlayChunk(TAudioChunk &chunk, std::unique_ptr<TAudioSink> &si
         return;
     while (event < chunk.Events.size())
         PostEvent(generation, chunk.Stream, chunk.Events[event++]);
-    if (chunk.StreamEnd)
-        PostStreamEvent(generation, chunk.Stream, qint64(chunk.FirstSample + chunk.Samples.size()) * 2, true);
+    if (!chunk.StreamEnd)
+        return;
+    // The end is reported once the device has played it, so that the next
+    // utterance, of whichever voice, never sounds over its last samples.
+    {
+        std::unique_lock lock(channel.Mutex);
+        for (;;) {
+            if (channel.Quit || stale())
+                return;
+            const auto now = TPlaybackClock::Clock::now();
+            const auto pending = m_clock.Pending(now);
+            if (pending <= decltype(pending)::zero())
+                break;
+            channel.Wake.wait_until(lock, now + pending);
+        }
+    }
+    PostStreamEvent(generation, chunk.Stream, qint64(chunk.FirstSample + chunk.Samples.size()) * 2, true);
 }
 
 } // namespace lexivoce::speech::espeak

@@ -3,6 +3,8 @@
 #include "lang/error.h"
 #include "speech/wave_file.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace lexivoce::speech::fake {
@@ -49,24 +51,50 @@ void TFakeVoice::SetVolume(int volume)
 int TFakeVoice::Speak(const QString &text, int flags)
 {
     Calls.append({QStringLiteral("speak"), text, flags});
-    if (flags & svsfPurgeBeforeSpeak)
+    if (flags & svsfPurgeBeforeSpeak) {
         Queued.clear();
+        m_queuedStreams.clear();
+        ++m_generation;
+    }
     if (text.isEmpty())
         return 0;
     Queued.append(text);
-    ++m_lastStreamNumber;
-    Q_EMIT StartStream(m_lastStreamNumber, 0);
-    if (!(flags & svsfAsync))
+    const int stream = ++m_lastStreamNumber;
+    m_queuedStreams.append(stream);
+    if (!(flags & svsfAsync)) {
+        Q_EMIT StartStream(stream, 0);
         FinishSpeaking();
-    return m_lastStreamNumber;
+    } else if (PlayMs < 0) {
+        Q_EMIT StartStream(stream, 0);
+    } else if (Queued.size() == 1) {
+        PlayFirst();
+    }
+    return stream;
+}
+
+void TFakeVoice::PlayFirst()
+{
+    Q_EMIT StartStream(m_queuedStreams.first(), 0);
+    const int generation = m_generation;
+    QTimer::singleShot(PlayMs, this, [this, generation] {
+        if (generation != m_generation || Queued.isEmpty())
+            return;
+        Queued.removeFirst();
+        const int stream = m_queuedStreams.takeFirst();
+        Q_EMIT EndStream(stream, 0);
+        if (!Queued.isEmpty() && generation == m_generation)
+            PlayFirst();
+    });
 }
 
 void TFakeVoice::FinishSpeaking()
 {
-    const int count = static_cast<int>(Queued.size());
+    const QList<int> streams = m_queuedStreams;
     Queued.clear();
-    for (int i = count - 1; i >= 0; --i)
-        Q_EMIT EndStream(m_lastStreamNumber - i, 0);
+    m_queuedStreams.clear();
+    ++m_generation;
+    for (const int stream : streams)
+        Q_EMIT EndStream(stream, 0);
 }
 
 void TFakeVoice::RaiseWord(int characterPosition, int length)

@@ -8,8 +8,11 @@
 namespace lexivoce::speech::fake {
 
 // A voice object that speaks nothing and records every call, for tests:
-// they compare what was said, not how. Speak marks the object speaking until
-// FinishSpeaking() (or a purge); events are raised only on request.
+// they compare what was said, not how. By default Speak marks the object
+// speaking until FinishSpeaking() (or a purge) and raises StartStream at
+// once; with PlayMs set, each utterance is "heard" for that long, one after
+// the other, on the event loop: StartStream when it starts, EndStream when
+// it ends, nothing for one that a purge silenced.
 class TFakeVoice : public TVoiceObject
 {
     Q_OBJECT
@@ -35,6 +38,9 @@ public:
     QStringList Queued;
     // Throw from SetAudioOutputStream when a file stream is given.
     bool RefuseFileOutput = false;
+    // -1: utterances last until FinishSpeaking(); otherwise milliseconds
+    // each utterance plays.
+    int PlayMs = -1;
 
     // Ends every queued utterance: EndStream for each, then done.
     void FinishSpeaking();
@@ -58,6 +64,10 @@ public:
     TSpeechFileStream *OutputStream() const { return m_stream; }
 
 private:
+    void PlayFirst();
+
+    QList<int> m_queuedStreams; // stream numbers of Queued
+    int m_generation = 0;       // counts purges: a timer of an older one is stale
     int m_voice = 0;
     int m_rate = 0;
     int m_volume = 100;

@@ -8,8 +8,16 @@ namespace {
 
 using namespace test_support;
 
-const QString kEn = QStringLiteral("<VOICE REQUIRED=\"NAME=English (Great Britain)\">");
-const QString kVi = QStringLiteral("<VOICE REQUIRED=\"NAME=Vietnamese (Northern)\">");
+// What the entry speaker said last, as clauses with short voice names.
+QStringList clausesOf(const QString &markup)
+{
+    QStringList clauses = test::SpeechClauses(markup);
+    for (QString &clause : clauses) {
+        clause.replace(kEnglishVoice + u':', QStringLiteral("EN:"));
+        clause.replace(kVietnameseVoice + u':', QStringLiteral("VI:"));
+    }
+    return clauses;
+}
 
 class EntryReadingTest : public MainDictTest
 {
@@ -48,126 +56,157 @@ protected:
 
     void Caret(int itemNo, int offset) { window->rvMeaning->SetCaret({itemNo, offset}); }
 
-    // Releases key in the entry view with the caret already where the key
-    // press would have put it: the readers act on release.
-    QString ReadOnRelease(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    // Presses and releases key in the entry view, as a user would, and
+    // returns what the entry speaker said of it, as clauses.
+    QStringList Read(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         Forget();
-        QTest::keyRelease(window->rvMeaning, key, modifiers);
+        Key(window->rvMeaning, key, modifiers);
         const QStringList said = EntrySaid();
-        return said.isEmpty() ? QString() : said.last();
+        return said.isEmpty() ? QStringList() : clausesOf(said.last());
     }
 };
 
-TEST_F(EntryReadingTest, FocusReadsTheWholeSampleEntryInFourKindsOfGroup)
+TEST_F(EntryReadingTest, TheWholeEntryIsReadInItsVoicesWithAPauseAfterEachParagraph)
 {
     Type(QStringLiteral("abroad"));
     Forget();
     Key(window->edtLookup, Qt::Key_Return);
     ASSERT_EQ(EntrySaid().size(), 1);
-    EXPECT_EQ(EntrySaid().first(),
-              kEn + QStringLiteral("abroad </VOICE>") + kVi
-                  + QStringLiteral("phó từ ở nước ngoài, ra nước ngoài </VOICE>") + kEn
-                  + QStringLiteral("to  live  abroad</VOICE>") + kVi + QStringLiteral(": sống ở nước ngoài </VOICE>")
-                  + kEn + QStringLiteral("to  go  abroad</VOICE>") + kVi + QStringLiteral(": đi ra nước ngoài </VOICE>")
-                  + kEn + QStringLiteral("from  abroad</VOICE>") + kVi + QStringLiteral("từ nước ngoài </VOICE>") + kEn
-                  + QStringLiteral("these  machines  were  brought  from  abroad</VOICE>") + kVi
-                  + QStringLiteral(": những chiếc máy này mang từ nước ngoài vào</VOICE>"));
+    EXPECT_EQ(clausesOf(EntrySaid().first()),
+              (QStringList{QStringLiteral("EN:abroad"), QStringLiteral("VI:phó từ"),
+                           QStringLiteral("VI:ở nước ngoài, ra nước ngoài"), QStringLiteral("EN:to live abroad"),
+                           QStringLiteral("VI:: sống ở nước ngoài"), QStringLiteral("EN:to go abroad"),
+                           QStringLiteral("VI:: đi ra nước ngoài"), QStringLiteral("EN:from abroad"),
+                           QStringLiteral("VI:từ nước ngoài"),
+                           QStringLiteral("EN:these machines were brought from abroad"),
+                           QStringLiteral("VI:: những chiếc máy này mang từ nước ngoài vào")}));
+    EXPECT_EQ(heard.Cuts(), QStringList()) << "the look-up's speech was cut";
 
-    // Head word, phonetic, noun, meaning, example, translation: exactly four
-    // groups, the noun and meaning joined in one.
+    // Ctrl+Home reads it again, the transcription left out.
     Show(QStringLiteral("apple"));
-    window->rvMeaning->SetCaret({ItemWith(QStringLiteral("quả táo"), view::tsMeaning), 1});
-    const QString whole = ReadOnRelease(Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(whole.count(QStringLiteral("<VOICE")), 4) << whole.toStdString();
-    EXPECT_TRUE(whole.startsWith(kEn + QStringLiteral("apple </VOICE>") + kVi + QStringLiteral("danh từ quả táo")))
-        << whole.toStdString();
-    EXPECT_FALSE(whole.contains(QStringLiteral("æ")));
+    Caret(ItemWith(QStringLiteral("quả táo"), view::tsMeaning), 1);
+    EXPECT_EQ(Read(Qt::Key_Home, Qt::ControlModifier),
+              (QStringList{QStringLiteral("EN:apple"), QStringLiteral("VI:danh từ"), QStringLiteral("VI:quả táo"),
+                           QStringLiteral("EN:one apple). a day!"), QStringLiteral("VI:: mỗi ngày một quả táo")}));
 }
 
-TEST_F(EntryReadingTest, ArrowsReadCharactersAcrossItemsInTheirVoices)
+TEST_F(EntryReadingTest, ArrowsReadTheCharacterTheyReachNeverSilence)
 {
     Show(QStringLiteral("apple"));
-    const int meaning = ItemWith(QStringLiteral("quả táo"), view::tsMeaning);
-    Caret(meaning, 2);
-    EXPECT_EQ(ReadOnRelease(Qt::Key_Right), kVi + QStringLiteral("u</VOICE>"));
-    // At an item's end: the next item's first character, in its voice (an
-    // example's last word, then its translation).
-    const int day = ItemWith(QStringLiteral("day!"), view::tsExample);
-    ASSERT_EQ(window->rvMeaning->ItemStyle(day + 1), view::tsTranslation);
-    Caret(day, window->rvMeaning->ItemText(day).size() + 1);
-    EXPECT_EQ(ReadOnRelease(Qt::Key_Right),
-              kVi + window->rvMeaning->ItemText(day + 1).left(1) + QStringLiteral("</VOICE>"));
-    // The transcription is read without a voice tag.
-    Caret(ItemWith(QStringLiteral("/'æpl/"), view::tsPhonetic), 3);
-    EXPECT_EQ(ReadOnRelease(Qt::Key_Left), QStringLiteral("æ"));
-    // Another modifier: nothing.
-    EXPECT_TRUE(ReadOnRelease(Qt::Key_Left, Qt::AltModifier).isEmpty());
+    struct Case
+    {
+        const char *What;
+        QString Item;
+        int Style;
+        int Offset; // where the caret is before the key
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        QStringList Heard;
+    };
+    const std::vector<Case> cases = {
+        {"a letter of a meaning", QStringLiteral("quả táo"), view::tsMeaning, 1, Qt::Key_Right, Qt::NoModifier,
+         {QStringLiteral("VI:u")}},
+        {"a blank, by its name", QStringLiteral("quả táo"), view::tsMeaning, 3, Qt::Key_Right, Qt::NoModifier,
+         {QStringLiteral("EN:space")}},
+        // At an item's end: the next item's first character (an example's
+        // last word, then its translation's colon).
+        {"across items", QStringLiteral("day!"), view::tsExample, 4, Qt::Key_Right, Qt::NoModifier,
+         {QStringLiteral("EN:colon")}},
+        {"a transcription, in no voice", QStringLiteral("/'æpl/"), view::tsPhonetic, 4, Qt::Key_Left, Qt::NoModifier,
+         {QStringLiteral(":æ")}},
+        {"another modifier", QStringLiteral("quả táo"), view::tsMeaning, 3, Qt::Key_Left, Qt::AltModifier, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.What);
+        Caret(ItemWith(c.Item, c.Style), c.Offset);
+        EXPECT_EQ(Read(c.Key, c.Modifiers), c.Heard);
+    }
 }
 
-TEST_F(EntryReadingTest, GrowingASelectionReadsTheNewCharacterAndSaysSelectOnce)
+TEST_F(EntryReadingTest, ASelectionGrowsAudiblyAndOnlyShiftTappedAloneSilences)
 {
     Show(QStringLiteral("apple"));
+    Voice(window->speaker)->PlayMs = 150;
+    Voice(window->spkInterface)->PlayMs = 150;
     const int meaning = ItemWith(QStringLiteral("quả táo"), view::tsMeaning);
     Caret(meaning, 1);
-    QTest::keyPress(window->rvMeaning, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(ReadOnRelease(Qt::Key_Right, Qt::ShiftModifier),
-              QStringLiteral("<VOICE REQUIRED=\"NAME=English (Great Britain)\">select</VOICE> ") + kVi
-                  + QStringLiteral("q</VOICE>"));
-    QTest::keyPress(window->rvMeaning, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(ReadOnRelease(Qt::Key_Right, Qt::ShiftModifier), kVi + QStringLiteral("u</VOICE>"));
-    EXPECT_EQ(ReadOnRelease(Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier),
-              kVi + QStringLiteral("qu</VOICE>"));
-    // Releasing Shift silences the entry speaker.
+    // Shift is let go with the arrow: the reading goes on to its end.
+    EXPECT_EQ(Read(Qt::Key_Right, Qt::ShiftModifier), (QStringList{QStringLiteral("EN:select"), QStringLiteral("VI:q")}));
+    EXPECT_EQ(Read(Qt::Key_Right, Qt::ShiftModifier), QStringList{QStringLiteral("VI:u")});
+    EXPECT_TRUE(heard.Cuts().isEmpty()) << heard.Cuts().join(u'|').toStdString();
+    EXPECT_EQ(window->rvMeaning->SelectedText(), QStringLiteral("qu"));
+    const QStringList selection = Read(Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(selection, QStringList{QStringLiteral("VI:") + window->rvMeaning->SelectedText().simplified()});
+
+    // Lines are selected by Shift+Down, and read.
+    Caret(0, 1);
+    EXPECT_EQ(Read(Qt::Key_Down, Qt::ShiftModifier), (QStringList{QStringLiteral("VI:danh từ")}));
+    EXPECT_TRUE(window->rvMeaning->HasSelection());
+
+    // Shift tapped alone silences both speakers at once.
     Forget();
-    QTest::keyRelease(window->rvMeaning, Qt::Key_Shift);
+    QTest::keyClick(window->rvMeaning, Qt::Key_Home, Qt::ControlModifier);
+    QTest::qWait(20);
+    ASSERT_EQ(window->speaker->State(), speech::ssSpeaking);
+    QTest::keyClick(window->rvMeaning, Qt::Key_Shift);
     EXPECT_EQ(window->speaker->State(), speech::ssDone);
+    EXPECT_EQ(window->spkInterface->State(), speech::ssDone);
+    EXPECT_EQ(heard.Cuts().size(), 1);
 }
 
-TEST_F(EntryReadingTest, WordsAndLinesTakeTheVoiceOfTheirStyle)
+TEST_F(EntryReadingTest, WordsAndLinesTakeTheVoiceOfTheirStyleAndTheEndsAreSaid)
 {
     Show(QStringLiteral("apple"));
-    const int meaning = ItemWith(QStringLiteral("quả táo"), view::tsMeaning);
-    Caret(meaning, 5);
-    EXPECT_EQ(ReadOnRelease(Qt::Key_Right, Qt::ControlModifier), kVi + QStringLiteral("táo</VOICE>"));
+    Caret(ItemWith(QStringLiteral("quả táo"), view::tsMeaning), 1);
+    EXPECT_EQ(Read(Qt::Key_Right, Qt::ControlModifier), QStringList{QStringLiteral("VI:táo")});
     EXPECT_FALSE(window->rvMeaning->HasSelection());
-    // In an example the next word is the next item.
-    Caret(ItemWith(QStringLiteral("one"), view::tsExample), 4);
-    EXPECT_EQ(ReadOnRelease(Qt::Key_Right, Qt::ControlModifier), kEn + QStringLiteral("apple).</VOICE>"));
-    Caret(ItemWith(QStringLiteral("/'æpl/"), view::tsPhonetic), 2);
-    EXPECT_TRUE(ReadOnRelease(Qt::Key_Right, Qt::ControlModifier).isEmpty());
+    // In an example, each word is an item of its own.
+    Caret(ItemWith(QStringLiteral("one"), view::tsExample), 1);
+    EXPECT_EQ(Read(Qt::Key_Right, Qt::ControlModifier), QStringList{QStringLiteral("EN:apple).")});
 
-    // Down onto the head word's line: the word, not its transcription.
-    Caret(0, 2);
-    EXPECT_EQ(ReadOnRelease(Qt::Key_Down), kEn + QStringLiteral("apple </VOICE>"));
+    // Up onto the head word's line: the word, not its transcription.
+    Caret(ItemWith(QStringLiteral("danh từ"), view::tsNoun), 1);
+    EXPECT_EQ(Read(Qt::Key_Up), QStringList{QStringLiteral("EN:apple")});
+    Forget();
+    Key(window->rvMeaning, Qt::Key_Up);
+    EXPECT_EQ(InterfaceSaid(), QStringList{QStringLiteral("Top of the entry")});
+    Key(window->rvMeaning, Qt::Key_End, Qt::ControlModifier);
+    Forget();
+    Key(window->rvMeaning, Qt::Key_Down);
+    EXPECT_EQ(InterfaceSaid(), QStringList{QStringLiteral("End of the entry")});
 }
 
-TEST_F(EntryReadingTest, EnterFollowsExampleWordsAndHeadWords)
+TEST_F(EntryReadingTest, EnterFollowsTheWordLastHeard)
 {
     Show(QStringLiteral("apple"));
     // "apple)." loses only its full stop: "apple)" is not a word.
-    Caret(ItemWith(QStringLiteral("apple)."), view::tsExample), 2);
+    Caret(ItemWith(QStringLiteral("one"), view::tsExample), 1);
+    EXPECT_EQ(Read(Qt::Key_Right, Qt::ControlModifier), QStringList{QStringLiteral("EN:apple).")});
     Forget();
-    QTest::keyRelease(window->rvMeaning, Qt::Key_Return);
+    Key(window->rvMeaning, Qt::Key_Return);
     EXPECT_EQ(InterfaceSaid(), QStringList{QStringLiteral("The word you have typed does not exists")});
     EXPECT_EQ(HistoryWords(), QStringList{QStringLiteral("apple")});
 
-    // "day!" is looked up as "day", recorded, shown and read.
-    Caret(ItemWith(QStringLiteral("day!"), view::tsExample), 2);
+    // "day!" is looked up as "day", recorded, shown and read. (Moving by
+    // words stops before the punctuation inside "apple).": still that word.)
+    EXPECT_EQ(Read(Qt::Key_Right, Qt::ControlModifier), QStringList{QStringLiteral("EN:apple).")});
+    EXPECT_EQ(Read(Qt::Key_Right, Qt::ControlModifier), QStringList{QStringLiteral("EN:a")});
+    EXPECT_EQ(Read(Qt::Key_Right, Qt::ControlModifier), QStringList{QStringLiteral("EN:day!")});
     Forget();
-    QTest::keyRelease(window->rvMeaning, Qt::Key_Return);
+    Key(window->rvMeaning, Qt::Key_Return);
     EXPECT_EQ(HistoryWords(), (QStringList{QStringLiteral("apple"), QStringLiteral("day")}));
     EXPECT_EQ(window->HistoryPos, 1);
     EXPECT_TRUE(window->mnuBack->isEnabled());
     EXPECT_TRUE(window->rvMeaning->toPlainText().startsWith(QStringLiteral("day")));
     ASSERT_FALSE(EntrySaid().isEmpty());
-    EXPECT_TRUE(EntrySaid().last().startsWith(kEn + QStringLiteral("day")));
+    EXPECT_EQ(clausesOf(EntrySaid().last()).value(0), QStringLiteral("EN:day"));
 
     // A head word is spoken plainly, after the entry speaker takes the
     // dictionary's first voice for good.
     Caret(0, 1);
     Forget();
-    QTest::keyRelease(window->rvMeaning, Qt::Key_Return);
+    Key(window->rvMeaning, Qt::Key_Return);
     EXPECT_EQ(window->speaker->VoiceName, kEnglishVoice);
     EXPECT_EQ(EntrySaid(), QStringList{QStringLiteral("day")});
 }

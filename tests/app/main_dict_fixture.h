@@ -10,6 +10,7 @@
 #include "speech/fake/fake_voice.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "tests/support/heard_log.h"
 #include "tests/support/temp_dir.h"
 #include "view/styled_view.h"
 
@@ -47,10 +48,17 @@ protected:
     void SetUp() override
     {
         TempDirTest::SetUp();
-        speech::SetVoiceObjectFactory([] { return new TFakeVoice; });
+        // Each utterance is heard for an instant: what one action says is
+        // heard whole, and a later key cuts off only what is still waiting.
+        speech::SetVoiceObjectFactory([] {
+            auto *voice = new TFakeVoice;
+            voice->PlayMs = 0;
+            return voice;
+        });
         QDir().mkpath(QStringLiteral("LANG"));
         WriteFile(QStringLiteral("LANG/Lexivoce.eng"),
-                  utf8Ini(QStringLiteral("[Language]\neng=English\nvie=Tiếng Anh\nvoice=%1\npitch=10\nspeed=10\n")
+                  utf8Ini(QStringLiteral("[Language]\neng=English\nvie=Tiếng Anh\nvoice=%1\npitch=10\nspeed=10\n"
+                                         "[LocalStrings]\nstSpace=space\nstColon=colon\nstDisabled=disabled\n")
                               .arg(kEnglishVoice)));
         QDir().mkpath(QStringLiteral("dict"));
         WriteFile(QStringLiteral("dict/sample.dict"), test::TestData(QStringLiteral("dict/sample.dict")));
@@ -97,9 +105,11 @@ protected:
 
     static TFakeVoice *Voice(speech::TSpeaker5 *speaker) { return static_cast<TFakeVoice *>(speaker->VoiceObject()); }
 
-    // What a speaker said, without the pitch prefix and the line end.
+    // What a speaker said, without the pitch prefix and the line end, once
+    // everything said has been heard.
     static QStringList Said(speech::TSpeaker5 *speaker)
     {
+        test::THeardLog::Settle();
         QStringList said;
         for (QString text : Voice(speaker)->Spoken()) {
             text.remove(QRegularExpression(QStringLiteral("^<pitch absmiddle=\"-?\\d+\"/>")));
@@ -112,8 +122,10 @@ protected:
 
     void Forget()
     {
+        test::THeardLog::Settle();
         Voice(window->speaker)->Calls.clear();
         Voice(window->spkInterface)->Calls.clear();
+        heard.Clear();
     }
 
     QStringList EntrySaid() const { return Said(window->speaker); }
@@ -124,11 +136,15 @@ protected:
         window->edtLookup->setFocus();
         window->edtLookup->clear();
         QTest::keyClicks(window->edtLookup, text);
+        test::THeardLog::Settle();
     }
 
+    // A key pressed and released as a user would, waiting until everything
+    // it made the program say has been heard.
     void Key(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QTest::keyClick(widget, key, modifiers);
+        test::THeardLog::Settle();
     }
 
     QStringList HistoryWords() const
@@ -159,6 +175,7 @@ protected:
     }
 
     QString boxText;
+    test::THeardLog heard;
     std::unique_ptr<TfrmMainDict> window;
     bool lookupKeyHeld = false;
     bool inBackground = false;
@@ -169,7 +186,7 @@ private:
 
 inline QString tagged(const QString &voice, const QString &text)
 {
-    return QStringLiteral("<VOICE REQUIRED=\"NAME=%1\">%2").arg(voice, text);
+    return QStringLiteral("<VOICE REQUIRED=\"NAME=%1\">%2</VOICE>").arg(voice, text);
 }
 
 } // namespace lexivoce::app::test_support

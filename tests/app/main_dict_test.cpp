@@ -144,9 +144,9 @@ TEST_F(MainDictTest, EnterShowsAndReadsTheEntryOrSaysItIsMissing)
     // The whole entry, in one utterance of voice groups.
     const QStringList said = EntrySaid();
     ASSERT_FALSE(said.isEmpty());
-    EXPECT_TRUE(said.last().startsWith(tagged(kEnglishVoice, QStringLiteral("abroad"))))
-        << said.last().toStdString();
-    EXPECT_TRUE(said.last().contains(tagged(kVietnameseVoice, QStringLiteral("phó từ"))));
+    const QStringList clauses = test::SpeechClauses(said.last());
+    EXPECT_EQ(clauses.value(0), kEnglishVoice + QStringLiteral(":abroad")) << said.last().toStdString();
+    EXPECT_EQ(clauses.value(1), kVietnameseVoice + QStringLiteral(":phó từ"));
 
     const QString shown = window->rvMeaning->toPlainText();
     Type(QStringLiteral("abroadx"));
@@ -252,11 +252,143 @@ TEST_F(MainDictTest, SpeechKeysChangeVolumeAndRateOfEachSpeaker)
     Key(edit, Qt::Key_Period, Qt::ControlModifier);
     EXPECT_EQ(window->spkInterface->Volume(), 100);
     EXPECT_EQ(window->speaker->Volume(), 90);
+    // Each change is said by the speaker it changed; nothing was typed.
+    EXPECT_EQ(InterfaceSaid().last(), QStringLiteral("volume 100"));
+    EXPECT_EQ(EntrySaid().last(), QStringLiteral("rate %1").arg(window->speaker->Speed()));
+    EXPECT_TRUE(window->edtLookup->text().isEmpty());
 
     // Ctrl+slash says where the user is, whatever else is held.
     Forget();
     Key(edit, Qt::Key_Slash, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Veltari Talking dictionary, Sample")));
+}
+
+// Sends one key event as the window system would, with its hardware key.
+void sendKey(QWidget *to, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 scanCode,
+             const QString &text = QString())
+{
+    QKeyEvent event(type, key, modifiers, scanCode, 0, 0, text);
+    QApplication::sendEvent(to, &event);
+}
+
+TEST_F(MainDictTest, KeysActOnWhatWasPressedWhereItWasPressed)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    QWidget *edit = window->edtLookup;
+    Type(QStringLiteral("apple"));
+
+    // Ctrl let go a moment before "/": still Ctrl+slash.
+    Forget();
+    sendKey(edit, QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier, 37);
+    sendKey(edit, QEvent::KeyPress, Qt::Key_Slash, Qt::ControlModifier, 61, QStringLiteral("/"));
+    sendKey(edit, QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier, 37);
+    sendKey(edit, QEvent::KeyRelease, Qt::Key_Slash, Qt::NoModifier, 61, QStringLiteral("/"));
+    EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Veltari Talking dictionary, Sample")))
+        << InterfaceSaid().join(u'|').toStdString();
+    EXPECT_EQ(window->edtLookup->text(), QStringLiteral("apple")); // nothing typed
+
+    // Enter on a menu item: its release reaches the edit, which did not see
+    // the press, and must not look anything up.
+    Forget();
+    sendKey(window->mnuHistory, QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, 36, QStringLiteral("\r"));
+    sendKey(edit, QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, 36, QStringLiteral("\r"));
+    test::THeardLog::Settle();
+    EXPECT_TRUE(HistoryWords().isEmpty());
+    EXPECT_TRUE(EntrySaid().isEmpty());
+
+    // A hidden command keeps its key, and a field's own keys do not hide
+    // the window's commands (Ctrl+D is "delete" in a line edit on X11).
+    int customize = 0;
+    int manager = 0;
+    QObject::connect(window->mnuFormat, &QAction::triggered, [&] { ++customize; });
+    QObject::connect(window->mnuManager, &QAction::triggered, [&] { ++manager; });
+    Key(edit, Qt::Key_F, Qt::ControlModifier);
+    Key(edit, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(customize, 1);
+    EXPECT_EQ(manager, 1);
+    EXPECT_EQ(window->edtLookup->text(), QStringLiteral("apple"));
+    // Paste stays the field's.
+    QApplication::clipboard()->setText(QStringLiteral(" tree"));
+    window->edtLookup->end(false);
+    Key(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(window->edtLookup->text(), QStringLiteral("apple tree"));
+    EXPECT_FALSE(window->mnu2ndLang && window->mnu2ndLang->isChecked());
+}
+
+TEST_F(MainDictTest, EveryActionIsAnswered)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    QWidget *edit = window->edtLookup;
+
+    // The ends of the history, though Back and Forward are disabled there.
+    Forget();
+    Key(edit, Qt::Key_Left, Qt::AltModifier);
+    Key(edit, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(InterfaceSaid(), (QStringList{QStringLiteral("No earlier word"), QStringLiteral("No later word")}));
+    // Other disabled commands say that they are.
+    window->mnuPrintCurrent->setEnabled(false);
+    Forget();
+    Key(edit, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(InterfaceSaid(), QStringList{QStringLiteral("Print current word... disabled")});
+
+    // Recent words names itself, and says when the history is empty.
+    Forget();
+    window->mnuRecent->trigger();
+    EXPECT_EQ(InterfaceSaid().mid(0, 2),
+              (QStringList{QStringLiteral("Recent words"), QStringLiteral("The history is empty")}));
+    window->mnuRecent->trigger();
+    Type(QStringLiteral("abroad"));
+    Key(edit, Qt::Key_Return);
+
+    // Delete all says so, and confirms.
+    Forget();
+    window->mnuDelete->trigger();
+    EXPECT_EQ(InterfaceSaid(), (QStringList{QStringLiteral("Delete all"), QStringLiteral("The history is empty")}));
+
+    // Escape: the entry stops, the way back is said.
+    Type(QStringLiteral("abroad"));
+    Voice(window->speaker)->PlayMs = 500;
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::qWait(20);
+    ASSERT_EQ(window->speaker->State(), speech::ssSpeaking);
+    Forget();
+    Key(window->rvMeaning, Qt::Key_Escape);
+    EXPECT_EQ(window->speaker->State(), speech::ssDone);
+    EXPECT_EQ(InterfaceSaid(), QStringList{QStringLiteral("Hidden in the notification area. Press Ctrl+F12 to come back")});
+    EXPECT_TRUE(window->isMinimized());
+}
+
+TEST_F(MainDictTest, TextIsSpokenAsTextAndDictionaryWordsInTheDictionaryVoice)
+{
+    WriteConfig(QStringLiteral("Second"));
+    Start();
+    // Typing: each sign heard, the word in the dictionary's first voice.
+    Forget();
+    window->edtLookup->setFocus();
+    window->edtLookup->clear();
+    for (const QChar c : QStringLiteral("a&b <c>")) {
+        QTest::keyClick(window->edtLookup, c.toLatin1());
+        test::THeardLog::Settle();
+    }
+    const QStringList echoes = InterfaceSaid();
+    EXPECT_EQ(echoes.size(), 7) << echoes.join(u'|').toStdString();
+    EXPECT_TRUE(echoes.contains(QStringLiteral("<VOICE REQUIRED=\"NAME=%1\"><spell>&amp;</spell></VOICE>").arg(kVietnameseVoice)))
+        << echoes.join(u'|').toStdString();
+    // Space says the word it ended ("&" parts words).
+    EXPECT_EQ(echoes.value(3), tagged(kVietnameseVoice, QStringLiteral("b")));
+    EXPECT_TRUE(echoes.contains(QStringLiteral("<VOICE REQUIRED=\"NAME=%1\"><spell>&lt;</spell></VOICE>").arg(kVietnameseVoice)));
+    EXPECT_TRUE(echoes.contains(QStringLiteral("<VOICE REQUIRED=\"NAME=%1\"><spell>&gt;</spell></VOICE>").arg(kVietnameseVoice)));
+
+    // The history's items, escaped, in the dictionary's voice.
+    Key(window->edtLookup, Qt::Key_Return);
+    ASSERT_EQ(HistoryWords(), QStringList{QStringLiteral("a&b <c>")});
+    Forget();
+    window->mnuRecent->trigger();
+    test::THeardLog::Settle();
+    EXPECT_TRUE(InterfaceSaid().contains(tagged(kVietnameseVoice, QStringLiteral("a&amp;b &lt;c&gt;"))))
+        << InterfaceSaid().join(u'|').toStdString();
 }
 
 TEST_F(MainDictTest, PickingADictionaryLoadsItAndEmptiesTheHistory)
@@ -365,7 +497,11 @@ TEST_F(MainDictTest, SwitchingTheInterfaceLanguage)
     EXPECT_EQ(window->mnu2ndLang->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
     EXPECT_FALSE(window->mnu2ndLang->isChecked());
 
+    Forget();
     window->mnu2ndLang->trigger();
+    // The new language says its name, in its own voice.
+    EXPECT_EQ(InterfaceSaid().last(), QStringLiteral("Tiếng Việt"));
+    EXPECT_EQ(Voice(window->spkInterface)->Voice(), 1);
     EXPECT_TRUE(window->mnu2ndLang->isChecked());
     EXPECT_FALSE(window->mnuEnglish->isChecked());
     EXPECT_EQ(window->InterfaceLanguage, QStringLiteral("vie"));
@@ -383,7 +519,8 @@ TEST_F(MainDictTest, SwitchingTheInterfaceLanguage)
                   .ReadString(QStringLiteral("CONTROLS"), QStringLiteral("mnuBack"), {}),
               QStringLiteral("Back"));
 
-    window->mnuEnglish->trigger();
+    // Ctrl+E works in the look-up edit, which would take it as "end of line".
+    Key(window->edtLookup, Qt::Key_E, Qt::ControlModifier);
     EXPECT_EQ(window->InterfaceLanguage, QStringLiteral("eng"));
     EXPECT_EQ(window->mnuHistory->title(), QStringLiteral("History"));
     EXPECT_EQ(window->spkInterface->VoiceName, kEnglishVoice);

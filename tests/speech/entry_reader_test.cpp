@@ -3,6 +3,7 @@
 
 #include "dict/entry_renderer.h"
 #include "speech/fake/fake_voice.h"
+#include "speech/markup.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
 #include "tests/support/sample_entry.h"
@@ -10,8 +11,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 namespace lexivoce::speech {
 namespace {
+
+// An utterance as "VOICE:text" per clause, blanks simplified; clauses
+// without words left out.
+QStringList clauses(const TUtterance &utterance)
+{
+    QStringList result;
+    for (const TSpeechSegment &segment : ParseSpeechMarkup(utterance.Markup())) {
+        const QString text = segment.Text.simplified();
+        if (!text.isEmpty())
+            result << segment.VoiceName + u':' + text;
+    }
+    return result;
+}
 
 class EntryReaderTest : public ::testing::Test
 {
@@ -23,33 +39,79 @@ protected:
     }
 
     view::TStyledView view;
-    TEntryReader reader{&view, nullptr, [](int which) { return which == 1 ? QStringLiteral("EN") : QStringLiteral("VI"); }};
+    TEntryReader reader{&view, nullptr, [](int which) { return which == 1 ? QStringLiteral("EN") : QStringLiteral("VI"); },
+                        TEntryReader::TInterface{[] { return QStringLiteral("select"); },
+                                                 [] { return QStringLiteral("UI"); }, DefaultLocalStrings}};
 };
 
-TEST_F(EntryReaderTest, WholeEntryAlternatesVoiceGroupsAndSkipsThePhonetic)
+TEST_F(EntryReaderTest, WholeEntryAlternatesVoiceGroupsPausesAfterParagraphsAndSkipsThePhonetic)
 {
-    const QString utterance = reader.EntryTextUtterance(true);
-    EXPECT_TRUE(utterance.startsWith(QStringLiteral("<VOICE REQUIRED=\"NAME=EN\">abroad </VOICE>")))
-        << utterance.toStdString();
-    EXPECT_FALSE(utterance.contains(QStringLiteral("brɔ")));
-    EXPECT_TRUE(utterance.contains(QStringLiteral("<VOICE REQUIRED=\"NAME=VI\">phó từ ở nước ngoài, ra nước ngoài")));
-    EXPECT_TRUE(utterance.endsWith(QStringLiteral("những chiếc máy này mang từ nước ngoài vào</VOICE>")));
-    // Groups open and close in pairs: one for the head word, then an
-    // alternation of meanings and examples.
-    EXPECT_EQ(utterance.count(QStringLiteral("<VOICE")), utterance.count(QStringLiteral("</VOICE>")));
-    EXPECT_EQ(utterance.count(QStringLiteral("NAME=EN")), 5);
-    EXPECT_EQ(utterance.count(QStringLiteral("NAME=VI")), 5);
+    const TUtterance utterance = reader.EntryTextUtterance(true);
+    EXPECT_EQ(clauses(utterance),
+              (QStringList{QStringLiteral("EN:abroad"), QStringLiteral("VI:phó từ"),
+                           QStringLiteral("VI:ở nước ngoài, ra nước ngoài"), QStringLiteral("EN:to live abroad"),
+                           QStringLiteral("VI:: sống ở nước ngoài"), QStringLiteral("EN:to go abroad"),
+                           QStringLiteral("VI:: đi ra nước ngoài"), QStringLiteral("EN:from abroad"),
+                           QStringLiteral("VI:từ nước ngoài"),
+                           QStringLiteral("EN:these machines were brought from abroad"),
+                           QStringLiteral("VI:: những chiếc máy này mang từ nước ngoài vào")}));
+    // A pause after each paragraph: head line, word class, meaning, two
+    // examples, idiom, meaning, before the last example.
+    EXPECT_EQ(utterance.Markup().count(QStringLiteral("<silence/>")), 7);
+    EXPECT_FALSE(utterance.PlainText().contains(QStringLiteral("brɔ")));
     // Reading selects nothing and leaves the caret where it was.
     EXPECT_FALSE(view.HasSelection());
     EXPECT_EQ(view.Caret(), (view::TItemPos{0, 1}));
 }
 
-TEST_F(EntryReaderTest, LineReadingTakesTheHeadWordWithoutItsTranscription)
+TEST_F(EntryReaderTest, LineReadingTakesTheHeadWordWithoutItsTranscriptionAndKeepsTheSelection)
 {
-    EXPECT_EQ(reader.EntryTextUtterance(false), QStringLiteral("<VOICE REQUIRED=\"NAME=EN\">abroad </VOICE>"));
+    EXPECT_EQ(clauses(reader.EntryTextUtterance(false)), QStringList{QStringLiteral("EN:abroad")});
+    // A selection the user is making by lines stays as it is.
+    view.SetCaret({2, 1});
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+    const auto selection = view.SelectionBounds();
+    ASSERT_TRUE(view.HasSelection());
+    EXPECT_EQ(clauses(reader.EntryTextUtterance(false)), QStringList{QStringLiteral("VI:ở nước ngoài, ra nước ngoài")});
+    EXPECT_EQ(view.SelectionBounds(), selection);
     view.Clear();
     view.Format();
-    EXPECT_TRUE(reader.EntryTextUtterance(true).isEmpty());
+    EXPECT_TRUE(reader.EntryTextUtterance(true).IsEmpty());
+}
+
+TEST_F(EntryReaderTest, CharactersTheEngineWouldSkipAreNamedInTheInterfaceVoice)
+{
+    // "ở nước ngoài, ra": the blank after the comma, then the comma itself.
+    const int meaning = 3;
+    view.SetCaret({meaning, 13});
+    EXPECT_EQ(reader.CharacterUtterance().Markup(), QStringLiteral("<VOICE REQUIRED=\"NAME=UI\">comma</VOICE>"));
+    view.SetCaret({meaning, 14});
+    EXPECT_EQ(reader.CharacterUtterance().Markup(), QStringLiteral("<VOICE REQUIRED=\"NAME=UI\">space</VOICE>"));
+    view.SetCaret({meaning, 1});
+    EXPECT_EQ(reader.CharacterUtterance().Markup(), QStringLiteral("<VOICE REQUIRED=\"NAME=VI\">ở</VOICE>"));
+}
+
+TEST_F(EntryReaderTest, TheWordReadInAnExampleIsTheWordEnterFollows)
+{
+    // "to live abroad": Ctrl+Right from "to" leaves the caret at the end of
+    // its item, before "live".
+    int to = -1;
+    for (int i = 0; i < view.ItemCount() && to < 0; ++i) {
+        if (view.ItemStyle(i) == view::tsExample && view.ItemText(i) == QStringLiteral("to "))
+            to = i;
+    }
+    ASSERT_GE(to, 0);
+    view.SetCaret({to, 1});
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(clauses(reader.WordUtterance()), QStringList{QStringLiteral("EN:live")});
+    EXPECT_EQ(reader.WordItemAtCaret(), to + 1);
+    // Inside a word, the word is its own.
+    view.SetCaret({to + 1, 2});
+    EXPECT_EQ(clauses(reader.WordUtterance()), QStringList{QStringLiteral("EN:live")});
+    EXPECT_EQ(reader.WordItemAtCaret(), to + 1);
+    // After the bullet, the first word.
+    view.SetCaret({to - 1, 2});
+    EXPECT_EQ(reader.WordItemAtCaret(), to);
 }
 
 TEST(VoiceGroupOf, HeadWordsIdiomsAndExamplesTakeTheFirstVoice)

@@ -1,4 +1,5 @@
 #include "speech/markup.h"
+#include "speech/utterance.h"
 
 #include <gtest/gtest.h>
 
@@ -102,8 +103,11 @@ TEST(ParseSpeechMarkup, SplitsTextByVoiceAndPitch)
          {{QStringLiteral("ab"), {}, 3, true, 22, 47}}},
         // Unknown tags, comments and processing instructions are dropped,
         // their text spoken, and the text around them stays one segment.
-        {QStringLiteral("one <emph>two</emph> three<silence msec=\"10\"/>."),
-         {{QStringLiteral("one two three."), {}, 0, false, 0, 47}}},
+        {QStringLiteral("one <emph>two</emph> three<bookmark mark=\"10\"/>."),
+         {{QStringLiteral("one two three."), {}, 0, false, 0, 48}}},
+        // A clause break ends the segment, whatever it says about its length.
+        {QStringLiteral("one<silence msec=\"10\"/>two"),
+         {{QStringLiteral("one"), {}, 0, false, 0, 3}, {QStringLiteral("two"), {}, 0, false, 23, 26}}},
         {QStringLiteral("<?xml version=\"1.0\"?><!-- a > b -->hi"),
          {{QStringLiteral("hi"), {}, 0, false, 35, 37}}},
         {QStringLiteral("<![CDATA[a<b&amp;]]>c"), {{QStringLiteral("a<b&amp;c"), {}, 0, false, 9, 21}}},
@@ -201,7 +205,7 @@ TEST(SplitForSynthesis, LongTextKeepsEveryUnitItsOriginAndTheSegmentsVoice)
     QString body;
     for (int k = 0; k < 40; ++k) {
         // A dropped tag between sentences belongs to the piece before it.
-        body += QStringLiteral("Sentence number %1 says a little. <silence msec=\"5\"/>").arg(k);
+        body += QStringLiteral("Sentence number %1 says a little. <bookmark mark=\"5\"/>").arg(k);
         if (k % 7 == 0)
             body += QStringLiteral("Then a long one without a stop runs on and on ").repeated(6);
         if (k % 11 == 0)
@@ -268,17 +272,52 @@ TEST(PrepareForEngine, ComposesLettersAndMapsEachCodePointToItsOrigin)
     EXPECT_EQ(empty.CodePointOrigin, std::vector<int>{0});
 }
 
-TEST(VoiceTagged, EscapedTextAndNameComeBackUnchangedFromTheParser)
+TEST(TUtterance, EveryPieceComesBackFromTheParserAsItWasGiven)
 {
-    // Whatever a user types or an entry holds must be spoken, not obeyed.
+    // Whatever a user types, an entry holds or a language file says must be
+    // spoken, not obeyed.
     const QString text = QStringLiteral("a<b & \"c\" 'd' </VOICE><pitch absmiddle=\"9\"/>");
     const QString name = QStringLiteral("Odd \"voice\" & co");
-    const QList<TSpeechSegment> segments = ParseSpeechMarkup(VoiceTagged(name, text));
-    ASSERT_EQ(segments.size(), 1);
-    EXPECT_EQ(segments[0].Text, text);
-    EXPECT_EQ(segments[0].VoiceName, name);
-    EXPECT_FALSE(segments[0].HasPitch);
-    EXPECT_EQ(VoiceTagged(u"V", u"x", false), QStringLiteral("<VOICE REQUIRED=\"NAME=V\">x"));
+    TUtterance utterance;
+    utterance.Add(QStringLiteral("say "))
+        .Add(text, name)
+        .Add(QStringLiteral(" more"), name) // joins the piece before
+        .AddPause()
+        .AddPause() // one break is enough
+        .Add(QStringLiteral("after"), name)
+        .AddSpelled(QStringLiteral("<"))
+        .Add(QStringLiteral("</spell>x"));
+    EXPECT_EQ(utterance.Pieces().size(), 6);
+    EXPECT_EQ(utterance.PlainText(), QStringLiteral("say ") + text + QStringLiteral(" moreafter<</spell>x"));
+
+    const QList<TSpeechSegment> segments = ParseSpeechMarkup(utterance.Markup());
+    ASSERT_EQ(segments.size(), 5) << utterance.Markup().toStdString();
+    EXPECT_EQ(segments[0].Text, QStringLiteral("say "));
+    EXPECT_TRUE(segments[0].VoiceName.isEmpty());
+    EXPECT_EQ(segments[1].Text, text + QStringLiteral(" more"));
+    EXPECT_EQ(segments[1].VoiceName, name);
+    EXPECT_FALSE(segments[1].HasPitch);
+    // The break keeps the same voice apart: the engine pauses between.
+    EXPECT_EQ(segments[2].Text, QStringLiteral("after"));
+    EXPECT_EQ(segments[2].VoiceName, name);
+    EXPECT_EQ(segments[3].Text, QStringLiteral("<"));
+    EXPECT_TRUE(segments[3].Spell);
+    EXPECT_EQ(segments[4].Text, QStringLiteral("</spell>x"));
+    EXPECT_FALSE(segments[4].Spell);
+}
+
+TEST(TUtterance, TrimmingDropsBlankPiecesAndBreaksAtTheEnds)
+{
+    TUtterance utterance;
+    utterance.Add(QStringLiteral(" \t"), QStringLiteral("A")).Add(QStringLiteral("  word"), QStringLiteral("B"));
+    utterance.Add(QStringLiteral(" next \n")).AddPause();
+    const TUtterance trimmed = utterance.Trimmed();
+    ASSERT_EQ(trimmed.Pieces().size(), 2);
+    EXPECT_EQ(trimmed.PlainText(), QStringLiteral("word next"));
+    EXPECT_EQ(trimmed.Pieces()[0].Voice, QStringLiteral("B"));
+    EXPECT_TRUE(TUtterance(QStringLiteral(" \r\n")).Trimmed().IsEmpty());
+    EXPECT_EQ(TUtterance(QStringLiteral("x")).Markup(), QStringLiteral("x"));
+    EXPECT_TRUE(TUtterance().AddPause().IsEmpty()); // a break alone says nothing
 }
 
 } // namespace

@@ -3,14 +3,19 @@
 #include "speech/lock_keys.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "speech/speech_channel.h"
 #include "speech/web_element.h"
+#include "tests/support/heard_log.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -70,6 +75,7 @@ protected:
     void SetUp() override
     {
         voice = new TFakeVoice;
+        voice->PlayMs = 0;
         speaker = new TSpeaker5(&window, voice);
         sp = new TSpeakingComponent(&window);
         sp->SetSpeaker(speaker);
@@ -86,7 +92,9 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
         // An announcement repeated within 100 ms is not said again.
         QTest::qWait(150);
+        test::THeardLog::Settle();
         voice->Calls.clear();
+        heard.Clear();
     }
 
     template<typename T>
@@ -96,9 +104,18 @@ protected:
         return widget;
     }
 
-    // What was said last, without the pitch prefix and line break.
+    // What was heard last, without markup, once everything said was heard.
     QString said() const
     {
+        test::THeardLog::Settle();
+        const QStringList spoken = voice->Spoken();
+        return spoken.isEmpty() ? QString() : test::PlainSpeech(spoken.last());
+    }
+
+    // The same with its markup, without the pitch prefix and line break.
+    QString saidMarkup() const
+    {
+        test::THeardLog::Settle();
         const QStringList spoken = voice->Spoken();
         if (spoken.isEmpty())
             return QString();
@@ -107,7 +124,11 @@ protected:
         return text.trimmed();
     }
 
-    int speakCount() const { return static_cast<int>(voice->Spoken().size()); }
+    int speakCount() const
+    {
+        test::THeardLog::Settle();
+        return static_cast<int>(voice->Spoken().size());
+    }
 
     void focus(QWidget *widget)
     {
@@ -122,6 +143,7 @@ protected:
     TFakeVoice *voice = nullptr;
     TSpeaker5 *speaker = nullptr;
     TSpeakingComponent *sp = nullptr;
+    test::THeardLog heard;
 };
 
 TEST_F(SpeakingComponentTest, FieldsAreAnnouncedWithTheirLabels)
@@ -203,7 +225,7 @@ TEST_F(SpeakingComponentTest, SpeakTextTrimsAndNeverSaysBlanks)
     EXPECT_TRUE(voice->Calls.isEmpty()); // not even a stop
 
     QString changed;
-    sp->OnSpeak = [](TSpeakingComponent *, QString &text) { text += QStringLiteral("!"); };
+    sp->OnSpeak = [](TSpeakingComponent *, TUtterance &text) { text.Add(QStringLiteral("!")); };
     sp->SpeakText(QStringLiteral("hello"));
     EXPECT_EQ(said(), QStringLiteral("hello!"));
 
@@ -278,6 +300,172 @@ TEST_F(SpeakingComponentTest, TypingEchoesCharactersAndWords)
     EXPECT_EQ(speakCount(), before);
     QTest::keyClick(password, Qt::Key_Backspace);
     EXPECT_EQ(said(), QStringLiteral("back"));
+}
+
+// Sends one key event as the window system would, with its hardware key.
+void sendKey(QWidget *to, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text,
+             quint32 scanCode)
+{
+    QKeyEvent event(type, key, modifiers, scanCode, 0, 0, text);
+    QApplication::sendEvent(to, &event);
+}
+
+TEST_F(SpeakingComponentTest, KeysAreAnsweredAsTheyWerePressed)
+{
+    auto *edit = add(new QLineEdit);
+    auto *digits = add(new QLineEdit(QStringLiteral("7")));
+    digits->setValidator(new QIntValidator(digits));
+    show();
+    focus(edit);
+
+    // Shift let go before the key: the press made "(", and that is what the
+    // user hears, at once, not "9" at the release.
+    sendKey(edit, QEvent::KeyPress, Qt::Key_ParenLeft, Qt::ShiftModifier, QStringLiteral("("), 18);
+    EXPECT_EQ(said(), QStringLiteral("left parenthesis"));
+    EXPECT_EQ(edit->text(), QStringLiteral("("));
+    sendKey(edit, QEvent::KeyRelease, Qt::Key_9, Qt::NoModifier, QStringLiteral("9"), 18);
+    EXPECT_EQ(said(), QStringLiteral("left parenthesis"));
+
+    struct Case
+    {
+        const char *What;
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        QString Text;
+        QString Said; // empty: nothing
+    };
+    const std::vector<Case> cases = {
+        {"a letter", Qt::Key_A, Qt::NoModifier, QStringLiteral("a"), QStringLiteral("a")},
+        {"a sign the engine would skip", Qt::Key_BracketLeft, Qt::NoModifier, QStringLiteral("["), QStringLiteral("[")},
+        {"a chord is a command", Qt::Key_Period, Qt::ControlModifier | Qt::AltModifier, QStringLiteral("."), QString()},
+        {"Alt with a letter", Qt::Key_F, Qt::AltModifier, QStringLiteral("f"), QString()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.What);
+        const int before = speakCount();
+        QTest::keyClick(edit, c.Key, c.Modifiers);
+        if (c.Said.isEmpty()) {
+            EXPECT_EQ(speakCount(), before) << said().toStdString();
+        } else {
+            EXPECT_EQ(said(), c.Said);
+            EXPECT_EQ(saidMarkup().contains(QStringLiteral("<spell>")), c.Key == Qt::Key_BracketLeft);
+        }
+    }
+
+    // A key the field does not take in is not echoed.
+    focus(digits);
+    const int before = speakCount();
+    QTest::keyClick(digits, Qt::Key_End);
+    QTest::keyClick(digits, Qt::Key_B);
+    EXPECT_EQ(digits->text(), QStringLiteral("7"));
+    EXPECT_EQ(speakCount(), before);
+
+    // A release whose press went elsewhere (a menu took it) is no key here.
+    sendKey(digits, QEvent::KeyRelease, Qt::Key_CapsLock, Qt::NoModifier, QString(), 66);
+    EXPECT_EQ(speakCount(), before);
+}
+
+TEST_F(SpeakingComponentTest, DictionaryWordsAreReadInTheirOwnVoice)
+{
+    auto *label = add(new QLabel(QStringLiteral("&Look up")));
+    auto *edit = add(new QLineEdit(QStringLiteral("able")));
+    label->setBuddy(edit);
+    auto *words = add(new QListWidget);
+    words->addItems({QStringLiteral("apple"), QStringLiteral("a&b <c>")});
+    sp->SetContentVoice(edit, [] { return QStringLiteral("English"); });
+    sp->SetContentVoice(words, [] { return QStringLiteral("English"); });
+    show();
+
+    focus(edit);
+    EXPECT_EQ(saidMarkup(), QStringLiteral("Look up <VOICE REQUIRED=\"NAME=English\">able</VOICE>"));
+    edit->setCursorPosition(4);
+    QTest::keyClick(edit, Qt::Key_S);
+    EXPECT_EQ(saidMarkup(), QStringLiteral("<VOICE REQUIRED=\"NAME=English\">s</VOICE>"));
+    // Words of the interface stay in the interface's voice.
+    QTest::keyClick(edit, Qt::Key_Comma);
+    EXPECT_EQ(saidMarkup(), QStringLiteral("comma"));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(saidMarkup(), QStringLiteral("back comma"));
+    QTest::keyClick(edit, Qt::Key_Space);
+    EXPECT_EQ(saidMarkup(), QStringLiteral("<VOICE REQUIRED=\"NAME=English\">ables</VOICE>"));
+
+    // List items, escaped on the way.
+    focus(words);
+    words->setCurrentRow(1);
+    EXPECT_EQ(saidMarkup(), QStringLiteral("<VOICE REQUIRED=\"NAME=English\">a&amp;b &lt;c&gt;</VOICE>"));
+}
+
+TEST(SpeakingComponentMenus, DisabledItemsAreReachedAndEachItemIsSaidOnce)
+{
+    QMainWindow window;
+    QMenu *history = window.menuBar()->addMenu(QStringLiteral("&History"));
+    history->addAction(QStringLiteral("&Back"))->setEnabled(false);
+    history->addAction(QStringLiteral("&Forward"))->setEnabled(false);
+    history->addAction(QStringLiteral("&Recent words"));
+    auto *voice = new TFakeVoice;
+    voice->PlayMs = 0;
+    TSpeaker5 speaker(nullptr, voice);
+    TSpeakingComponent sp(&window);
+    sp.SetSpeaker(&speaker);
+    sp.HookControlTree(&window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    test::THeardLog heard;
+
+    // Each key cuts what the one before left unsaid: wait for each.
+    QTest::keyClick(&window, Qt::Key_H, Qt::AltModifier);
+    ASSERT_TRUE(history->isVisible());
+    ASSERT_TRUE(test::THeardLog::Settle());
+    QTest::keyClick(history, Qt::Key_Down);
+    ASSERT_TRUE(test::THeardLog::Settle());
+    QTest::keyClick(history, Qt::Key_Down);
+    ASSERT_TRUE(test::THeardLog::Settle());
+    QTest::keyClick(history, Qt::Key_Escape);
+    ASSERT_TRUE(test::THeardLog::Settle());
+    EXPECT_TRUE(heard.Cuts().isEmpty()) << heard.Cuts().join(u'|').toStdString();
+    // Escape leaves the highlight on the menu's title in the bar.
+    EXPECT_EQ(heard.Whole(), (QStringList{QStringLiteral("History sub menu"), QStringLiteral("Back disabled"),
+                                          QStringLiteral("Forward disabled"), QStringLiteral("Recent words"),
+                                          QStringLiteral("History sub menu")}));
+}
+
+TEST(UserActions, EachPressIsOneActionHoweverFarItTravels)
+{
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *edit = new QLineEdit;
+    layout->addWidget(edit);
+    TSpeakingComponent sp(&window); // watches the application's input
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    edit->setFocus();
+    auto &channel = TSpeechChannel::Instance();
+
+    quint64 before = channel.Action();
+    // Unhandled by the edit, Escape travels on to the window as well.
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(channel.Action(), before + 1);
+    before = channel.Action();
+    QTest::keyPress(edit, Qt::Key_Shift);
+    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyRelease(edit, Qt::Key_Shift);
+    EXPECT_EQ(channel.Action(), before + 2);
+    before = channel.Action();
+    QTest::mouseClick(edit, Qt::LeftButton);
+    EXPECT_EQ(channel.Action(), before + 1);
+
+    // Coming back from another program is an action; the first activation
+    // belongs to the start.
+    QApplicationStateChangeEvent active(Qt::ApplicationActive);
+    QApplicationStateChangeEvent inactive(Qt::ApplicationInactive);
+    QCoreApplication::sendEvent(qApp, &active);
+    before = channel.Action();
+    QCoreApplication::sendEvent(qApp, &inactive);
+    EXPECT_EQ(channel.Action(), before);
+    QCoreApplication::sendEvent(qApp, &active);
+    EXPECT_EQ(channel.Action(), before + 1);
 }
 
 TEST_F(SpeakingComponentTest, LockKeysSayTheirStateAfterTheRelease)
@@ -391,6 +579,16 @@ TEST(KeyboardEcho, WordAtCaretAndCharacterWords)
             word = QStringLiteral("dấu hỏi");
     };
     EXPECT_EQ(CharacterWord(words, u"?", &component), QStringLiteral("dấu hỏi"));
+
+    // Read as a character: a word for what the table names, the engine's
+    // own name for other signs, never silence.
+    EXPECT_EQ(CharacterUtterance(words, u"(", u"EN", u"UI").Markup(),
+              QStringLiteral("<VOICE REQUIRED=\"NAME=UI\">left parenthesis</VOICE>"));
+    EXPECT_EQ(CharacterUtterance(words, u"[", u"EN").Markup(), QStringLiteral("<VOICE REQUIRED=\"NAME=EN\"><spell>[</spell></VOICE>"));
+    EXPECT_EQ(CharacterUtterance(words, u"<").Markup(), QStringLiteral("<spell>&lt;</spell>"));
+    EXPECT_EQ(CharacterUtterance(words, u"a", u"EN").Markup(), QStringLiteral("<VOICE REQUIRED=\"NAME=EN\">a</VOICE>"));
+    words.stComma.clear();
+    EXPECT_TRUE(CharacterUtterance(words, u",").IsEmpty()); // the language file left it out
 }
 
 TEST(WebElements, KindsDescriptionsAndFrames)
