@@ -28,6 +28,11 @@ namespace {
 // notification area has always allowed the program.
 constexpr qsizetype kTipLength = 127;
 
+// How long after a restore a "minimized" report of the window manager may
+// still be a late answer to an earlier request. A busy machine takes its
+// time; a user does not minimize a window this soon after calling it back.
+constexpr qint64 kLateReportMs = 3000;
+
 // A closed blue book with white page edges and a label: something to show
 // when the application has no icon of its own.
 QIcon drawnBook()
@@ -269,6 +274,7 @@ void TTrayIcon::RestoreApplication()
     m_owner->show();
     m_owner->raise();
     m_owner->activateWindow();
+    m_restoring.start();
 }
 
 QString TTrayIcon::tip() const
@@ -330,16 +336,26 @@ void TTrayIcon::activated(QSystemTrayIcon::ActivationReason reason)
 
 bool TTrayIcon::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_owner && event->type() == QEvent::WindowStateChange && m_minimizeToTray
-        && m_owner->isMinimized()
-        && !(static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized)) {
-        AddToTray();
-        // Without a notification area nothing would bring a hidden window
-        // back: it stays on the task bar, minimized.
-        if (QSystemTrayIcon::isSystemTrayAvailable()) {
-            // Later: QWidget::showMinimized shows the window again right
-            // after this event.
-            QMetaObject::invokeMethod(this, &TTrayIcon::hideOwnerIfStillMinimized, Qt::QueuedConnection);
+    if (watched != m_owner)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::WindowActivate) {
+        m_restoring.invalidate();
+    } else if (event->type() == QEvent::WindowStateChange && m_owner->isMinimized()
+               && !(static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized)) {
+        if (m_restoring.isValid() && !m_restoring.hasExpired(kLateReportMs)) {
+            // The window manager answering a minimize that came before the
+            // restore: the window stays in front.
+            if (event->spontaneous())
+                QMetaObject::invokeMethod(this, &TTrayIcon::RestoreApplication, Qt::QueuedConnection);
+        } else if (m_minimizeToTray) {
+            AddToTray();
+            // Without a notification area nothing would bring a hidden window
+            // back: it stays on the task bar, minimized.
+            if (QSystemTrayIcon::isSystemTrayAvailable()) {
+                // Later: QWidget::showMinimized shows the window again right
+                // after this event.
+                QMetaObject::invokeMethod(this, &TTrayIcon::hideOwnerIfStillMinimized, Qt::QueuedConnection);
+            }
         }
     }
     return QObject::eventFilter(watched, event);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QList>
 #include <QMenu>
@@ -80,6 +81,9 @@ public:
     // Hands the current icon and tip to the desktop.
     void UpdateTrayIcon();
     // Brings the owner window back: shown, no longer minimized, in front.
+    // Until the window is active again (or a moment has passed), a report
+    // of the window manager that it is minimized is taken for a late answer
+    // to an earlier request and the window is restored again, never hidden.
     void RestoreApplication();
 
 Q_SIGNALS:
@@ -129,6 +133,8 @@ private:
     QIcon m_currentIcon;
     int m_frame = 0;
     bool m_inTray = false;
+    // Running since the last restore, invalid once the window is active.
+    QElapsedTimer m_restoring;
 };
 
 } // namespace lexivoce::dialogs
