@@ -2,7 +2,9 @@
 #include "speech/espeak/espeak_engine.h"
 #include "speech/espeak/espeak_units.h"
 #include "speech/espeak/espeak_voice.h"
+#include "speech/keyboard_echo.h"
 #include "speech/speakers.h"
+#include "speech/utterance.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +162,24 @@ TEST(EspeakVoice, TheVoiceTagSwitchesTheVoiceForItsText)
     // most against the English one.
     EXPECT_GT(similarity(tail(mixed), tail(vietnamese)), 0.5);
     EXPECT_GT(similarity(tail(mixed), tail(vietnamese)), similarity(tail(mixed), tail(english)) + 0.3);
+}
+
+TEST(EspeakVoice, SignsAreHeardAsTheScreenReaderSaysThem)
+{
+    // Alone, these signs make the engine say nothing at all; read as
+    // characters they are never silence, in either language.
+    CapturedVoice a;
+    const TLocalStrings words = DefaultLocalStrings();
+    const std::pair<QString, QString> cases[] = {{kEnglish, QStringLiteral("<")}, {kEnglish, QStringLiteral("&")},
+                                                 {kEnglish, QStringLiteral("\"")}, {kVietnamese, QStringLiteral(">")},
+                                                 {kVietnamese, QStringLiteral("[")}};
+    for (const auto &[voice, sign] : cases) {
+        SCOPED_TRACE((voice + u' ' + sign).toStdString());
+        const QString markup = CharacterUtterance(words, sign, voice).Markup();
+        EXPECT_GT(rms(a.SpeakAll(markup)), 300.0) << markup.toStdString();
+    }
+    // Within text they are text: "a<b" is not a broken tag.
+    EXPECT_GT(rms(a.SpeakAll(TUtterance(QStringLiteral("a<b")).Markup())), 300.0);
 }
 
 TEST(EspeakVoice, StopSilencesAtOnceAndDropsTheQueue)
