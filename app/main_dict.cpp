@@ -520,13 +520,7 @@ void TfrmMainDict::trayIconShortcut()
 
 void TfrmMainDict::BringToFront()
 {
-    // Minimizing and restoring makes the window manager raise the window
-    // even when it refuses a plain request from a background program.
-    trayIcon->SetMinimizeToTray(false);
-    showMinimized();
-    trayIcon->SetMinimizeToTray(true);
-    trayIcon->RemoveFromTray();
-    trayIcon->RestoreApplication();
+    trayIcon->BringToFront();
     if (QApplication::activeWindow() == this)
         AnnounceActiveDictionary();
 }

@@ -58,16 +58,18 @@ bool TfrmMainDict::OnKeyPress(QWidget *receiver, QKeyEvent *event)
 {
     const int key = event->key();
     m_shiftAlone = key == Qt::Key_Shift;
-    if (event->isAutoRepeat() && m_keyPresses.contains(speech::KeyIdentity(*event)))
-        return false;
     // Commands Qt would not run here: hidden ones, those a text field takes
     // for itself, disabled ones (answered).
     if (m_commandKeys->KeyPress(receiver, *event))
         return true;
-    TKeyPress press{receiver, key, event->modifiers(), false};
-    if (receiver == rvMeaning && (key == Qt::Key_Up || key == Qt::Key_Down))
-        press.AtEdge = key == Qt::Key_Up ? rvMeaning->IsCaretOnFirstLine() : rvMeaning->IsCaretOnLastLine();
-    m_keyPresses.insert(speech::KeyIdentity(*event), press);
+    // A key held down repeats its press; the release acts on the first.
+    const quint64 identity = speech::KeyIdentity(*event);
+    if (!event->isAutoRepeat() || !m_keyPresses.contains(identity)) {
+        TKeyPress press{receiver, key, event->modifiers(), false};
+        if (receiver == rvMeaning && (key == Qt::Key_Up || key == Qt::Key_Down))
+            press.AtEdge = key == Qt::Key_Up ? rvMeaning->IsCaretOnFirstLine() : rvMeaning->IsCaretOnLastLine();
+        m_keyPresses.insert(identity, press);
+    }
     if (IsSpeechChord(key, event->modifiers()))
         return true; // acted on at the release; never typed into a field
     if (receiver == edtLookup)

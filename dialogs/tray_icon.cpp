@@ -28,10 +28,10 @@ namespace {
 // notification area has always allowed the program.
 constexpr qsizetype kTipLength = 127;
 
-// How long after a restore a "minimized" report of the window manager may
-// still be a late answer to an earlier request. A busy machine takes its
-// time; a user does not minimize a window this soon after calling it back.
-constexpr qint64 kLateReportMs = 3000;
+// How long after BringToFront a "minimized" report of the window manager may
+// still be its late answer. A busy machine takes its time; a user does not
+// minimize a window this soon after calling it back.
+constexpr qint64 kLateReportMs = 10000;
 
 // A closed blue book with white page edges and a label: something to show
 // when the application has no icon of its own.
@@ -274,7 +274,19 @@ void TTrayIcon::RestoreApplication()
     m_owner->show();
     m_owner->raise();
     m_owner->activateWindow();
-    m_restoring.start();
+}
+
+void TTrayIcon::BringToFront()
+{
+    if (!m_owner)
+        return;
+    const bool toTray = m_minimizeToTray;
+    m_minimizeToTray = false;
+    m_ownMinimize.start();
+    m_owner->showMinimized();
+    m_minimizeToTray = toTray;
+    RemoveFromTray();
+    RestoreApplication();
 }
 
 QString TTrayIcon::tip() const
@@ -336,17 +348,12 @@ void TTrayIcon::activated(QSystemTrayIcon::ActivationReason reason)
 
 bool TTrayIcon::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_owner)
-        return QObject::eventFilter(watched, event);
-    if (event->type() == QEvent::WindowActivate) {
-        m_restoring.invalidate();
-    } else if (event->type() == QEvent::WindowStateChange && m_owner->isMinimized()
-               && !(static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized)) {
-        if (m_restoring.isValid() && !m_restoring.hasExpired(kLateReportMs)) {
-            // The window manager answering a minimize that came before the
-            // restore: the window stays in front.
-            if (event->spontaneous())
-                QMetaObject::invokeMethod(this, &TTrayIcon::RestoreApplication, Qt::QueuedConnection);
+    if (watched == m_owner && event->type() == QEvent::WindowStateChange && m_owner->isMinimized()
+        && !(static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized)) {
+        if (event->spontaneous() && m_ownMinimize.isValid() && !m_ownMinimize.hasExpired(kLateReportMs)) {
+            // The window manager answering BringToFront's minimize after
+            // its restore: the window stays in front.
+            QMetaObject::invokeMethod(this, &TTrayIcon::RestoreApplication, Qt::QueuedConnection);
         } else if (m_minimizeToTray) {
             AddToTray();
             // Without a notification area nothing would bring a hidden window

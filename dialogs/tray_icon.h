@@ -81,10 +81,15 @@ public:
     // Hands the current icon and tip to the desktop.
     void UpdateTrayIcon();
     // Brings the owner window back: shown, no longer minimized, in front.
-    // Until the window is active again (or a moment has passed), a report
-    // of the window manager that it is minimized is taken for a late answer
-    // to an earlier request and the window is restored again, never hidden.
     void RestoreApplication();
+    // Brings the owner window in front of other programs' windows from
+    // wherever it is (in the notification area, minimized, behind others):
+    // minimized and restored, which makes window managers raise a window
+    // that a plain request from a program in the background would leave
+    // behind. The window manager may answer the minimize only after the
+    // restore, on a busy machine; for some seconds such a report brings the
+    // window back again instead of hiding it.
+    void BringToFront();
 
 Q_SIGNALS:
     void OnClick();
@@ -133,8 +138,8 @@ private:
     QIcon m_currentIcon;
     int m_frame = 0;
     bool m_inTray = false;
-    // Running since the last restore, invalid once the window is active.
-    QElapsedTimer m_restoring;
+    // Running since BringToFront minimized the window itself.
+    QElapsedTimer m_ownMinimize;
 };
 
 } // namespace lexivoce::dialogs
