@@ -4,12 +4,11 @@
 #include "dict/location.h"
 #include "dict/registry.h"
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
-#include <QString>
-
-#include <QHash>
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -41,7 +40,6 @@ namespace lexivoce::speech {
 class TEntryReader;
 class TSpeaker5;
 class TSpeakingComponent;
-class TUtterance;
 }
 namespace lexivoce::view {
 class TStyledView;

@@ -56,7 +56,7 @@ inline constexpr TMessage MSG22{kMessages, "MSG22", "No later word"};
 inline constexpr TMessage MSG23{kMessages, "MSG23", "Top of the entry"};
 inline constexpr TMessage MSG24{kMessages, "MSG24", "End of the entry"};
 // Translators: said when the window hides; %s is the hot key, "Ctrl+F12".
-inline constexpr TMessage MSG25{kMessages, "MSG25", "Hidden in the notification area. Press %s to come back"};
+inline constexpr TMessage MSG25{kMessages, "MSG25", "Lexivoce is hidden. Press %s to come back"};
 
 // The file dialog's messages; like its captions, Vietnamese by default.
 inline constexpr TMessage MSGFILEDLG001{kMessages, "MSGFILEDLG001", "Không có tập tin trong thư mục."};

@@ -132,10 +132,10 @@ public:
     void SelectVoice(const QString &name) override;
     // Audio: queues the utterance on the speech channel (speech_channel.h)
     // and returns; it is heard after what the current user action said
-    // before, and cuts off what older actions left unsaid. File: writes FileName in
-    // OutputFormat and returns when done; throws lexivoce::Error when the
-    // file or format cannot be written (the voice speaks to the audio device
-    // again afterwards).
+    // before it, and cuts off what older actions left unsaid. File: writes
+    // FileName in OutputFormat and returns when done; throws lexivoce::Error
+    // when the file or format cannot be written (the voice speaks to the
+    // audio device again afterwards).
     void Speak() override;
     // Silences this speaker at once and drops what it still had to say.
     void Stop() override;

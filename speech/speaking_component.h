@@ -27,7 +27,6 @@ using TSpeakSpecialItemEvent =
 // A voice name, asked for each time it is needed (it may change).
 using TVoiceNameFunction = std::function<QString()>;
 
-
 // The record of one attached control: an event filter on the control plus
 // connections to its signals, speaking through the speaker the component
 // had when the control was attached.

@@ -1,5 +1,6 @@
 // The main window driven with key events as a user would.
 #include "tests/app/main_dict_fixture.h"
+#include "tests/support/keys.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -263,14 +264,6 @@ TEST_F(MainDictTest, SpeechKeysChangeVolumeAndRateOfEachSpeaker)
     EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Veltari Talking dictionary, Sample")));
 }
 
-// Sends one key event as the window system would, with its hardware key.
-void sendKey(QWidget *to, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 scanCode,
-             const QString &text = QString())
-{
-    QKeyEvent event(type, key, modifiers, scanCode, 0, 0, text);
-    QApplication::sendEvent(to, &event);
-}
-
 TEST_F(MainDictTest, KeysActOnWhatWasPressedWhereItWasPressed)
 {
     WriteConfig(QStringLiteral("Sample"));
@@ -280,10 +273,10 @@ TEST_F(MainDictTest, KeysActOnWhatWasPressedWhereItWasPressed)
 
     // Ctrl let go a moment before "/": still Ctrl+slash.
     Forget();
-    sendKey(edit, QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier, 37);
-    sendKey(edit, QEvent::KeyPress, Qt::Key_Slash, Qt::ControlModifier, 61, QStringLiteral("/"));
-    sendKey(edit, QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier, 37);
-    sendKey(edit, QEvent::KeyRelease, Qt::Key_Slash, Qt::NoModifier, 61, QStringLiteral("/"));
+    test::SendKey(edit, QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier, 37);
+    test::SendKey(edit, QEvent::KeyPress, Qt::Key_Slash, Qt::ControlModifier, 61, QStringLiteral("/"));
+    test::SendKey(edit, QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier, 37);
+    test::SendKey(edit, QEvent::KeyRelease, Qt::Key_Slash, Qt::NoModifier, 61, QStringLiteral("/"));
     EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Veltari Talking dictionary, Sample")))
         << InterfaceSaid().join(u'|').toStdString();
     EXPECT_EQ(window->edtLookup->text(), QStringLiteral("apple")); // nothing typed
@@ -291,8 +284,8 @@ TEST_F(MainDictTest, KeysActOnWhatWasPressedWhereItWasPressed)
     // Enter on a menu item: its release reaches the edit, which did not see
     // the press, and must not look anything up.
     Forget();
-    sendKey(window->mnuHistory, QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, 36, QStringLiteral("\r"));
-    sendKey(edit, QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, 36, QStringLiteral("\r"));
+    test::SendKey(window->mnuHistory, QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, 36, QStringLiteral("\r"));
+    test::SendKey(edit, QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, 36, QStringLiteral("\r"));
     test::THeardLog::Settle();
     EXPECT_TRUE(HistoryWords().isEmpty());
     EXPECT_TRUE(EntrySaid().isEmpty());
@@ -356,7 +349,7 @@ TEST_F(MainDictTest, EveryActionIsAnswered)
     Forget();
     Key(window->rvMeaning, Qt::Key_Escape);
     EXPECT_EQ(window->speaker->State(), speech::ssDone);
-    EXPECT_EQ(InterfaceSaid(), QStringList{QStringLiteral("Hidden in the notification area. Press Ctrl+F12 to come back")});
+    EXPECT_EQ(InterfaceSaid(), QStringList{QStringLiteral("Lexivoce is hidden. Press Ctrl+F12 to come back")});
     EXPECT_TRUE(window->isMinimized());
 }
 

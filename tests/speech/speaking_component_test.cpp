@@ -6,6 +6,7 @@
 #include "speech/speech_channel.h"
 #include "speech/web_element.h"
 #include "tests/support/heard_log.h"
+#include "tests/support/keys.h"
 
 #include <gtest/gtest.h>
 
@@ -302,14 +303,6 @@ TEST_F(SpeakingComponentTest, TypingEchoesCharactersAndWords)
     EXPECT_EQ(said(), QStringLiteral("back"));
 }
 
-// Sends one key event as the window system would, with its hardware key.
-void sendKey(QWidget *to, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text,
-             quint32 scanCode)
-{
-    QKeyEvent event(type, key, modifiers, scanCode, 0, 0, text);
-    QApplication::sendEvent(to, &event);
-}
-
 TEST_F(SpeakingComponentTest, KeysAreAnsweredAsTheyWerePressed)
 {
     auto *edit = add(new QLineEdit);
@@ -320,10 +313,10 @@ TEST_F(SpeakingComponentTest, KeysAreAnsweredAsTheyWerePressed)
 
     // Shift let go before the key: the press made "(", and that is what the
     // user hears, at once, not "9" at the release.
-    sendKey(edit, QEvent::KeyPress, Qt::Key_ParenLeft, Qt::ShiftModifier, QStringLiteral("("), 18);
+    test::SendKey(edit, QEvent::KeyPress, Qt::Key_ParenLeft, Qt::ShiftModifier, 18, QStringLiteral("("));
     EXPECT_EQ(said(), QStringLiteral("left parenthesis"));
     EXPECT_EQ(edit->text(), QStringLiteral("("));
-    sendKey(edit, QEvent::KeyRelease, Qt::Key_9, Qt::NoModifier, QStringLiteral("9"), 18);
+    test::SendKey(edit, QEvent::KeyRelease, Qt::Key_9, Qt::NoModifier, 18, QStringLiteral("9"));
     EXPECT_EQ(said(), QStringLiteral("left parenthesis"));
 
     struct Case
@@ -352,6 +345,10 @@ TEST_F(SpeakingComponentTest, KeysAreAnsweredAsTheyWerePressed)
         }
     }
 
+    // Ctrl tapped alone says the field again; the end of a chord did not.
+    QTest::keyClick(edit, Qt::Key_Control);
+    EXPECT_EQ(said(), edit->text());
+
     // A key the field does not take in is not echoed.
     focus(digits);
     const int before = speakCount();
@@ -361,7 +358,7 @@ TEST_F(SpeakingComponentTest, KeysAreAnsweredAsTheyWerePressed)
     EXPECT_EQ(speakCount(), before);
 
     // A release whose press went elsewhere (a menu took it) is no key here.
-    sendKey(digits, QEvent::KeyRelease, Qt::Key_CapsLock, Qt::NoModifier, QString(), 66);
+    test::SendKey(digits, QEvent::KeyRelease, Qt::Key_CapsLock, Qt::NoModifier, 66, QString());
     EXPECT_EQ(speakCount(), before);
 }
 
