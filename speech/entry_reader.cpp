@@ -192,6 +192,7 @@ TUtterance TEntryReader::EntryTextUtterance(bool wholeEntry) const
 
     TUtterance utterance;
     TVoiceGroup current = TVoiceGroup::None;
+    bool said = false;
     for (int item = start.ItemNo; item <= end.ItemNo; ++item) {
         const TVoiceGroup group = VoiceGroupOf(m_view->ItemStyle(item));
         if (group == TVoiceGroup::None)
@@ -203,7 +204,7 @@ TUtterance TEntryReader::EntryTextUtterance(bool wholeEntry) const
             text.remove(0, qMax(0, start.Offset - 1));
         // Senses and examples must not run together: each paragraph ends
         // with the engine's pause.
-        if (item > start.ItemNo && m_view->Document()->StartsParagraph(item) && !isBlank(utterance.PlainText()))
+        if (said && m_view->Document()->StartsParagraph(item))
             utterance.AddPause();
         // Pictures and blank items add nothing to hear.
         if (isBlank(text))
@@ -211,8 +212,9 @@ TUtterance TEntryReader::EntryTextUtterance(bool wholeEntry) const
         const QString voice = m_voiceName(group == TVoiceGroup::First ? 1 : 2);
         utterance.Add(group == current ? u' ' + text : text, voice);
         current = group;
+        said = true;
     }
-    return isBlank(utterance.PlainText()) ? TUtterance() : utterance.Trimmed();
+    return said ? utterance.Trimmed() : TUtterance();
 }
 
 void TEntryReader::ReadEntryText(bool wholeEntry) const
