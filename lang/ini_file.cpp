@@ -337,7 +337,9 @@ int TIniFile::ReadInteger(const QString &section, const QString &key, int defaul
 {
     if (!ValueExists(section, key))
         return defaultValue;
-    const QString value = ReadString(section, key, QString());
+    // This class's own reading: a localizer must not write a default back
+    // for a number it was only asked about.
+    const QString value = TIniFile::ReadString(section, key, QString());
     qsizetype i = 0;
     bool negative = false;
     if (i < value.size() && (value[i] == u'-' || value[i] == u'+'))

@@ -1,5 +1,7 @@
 #include "lang/localize.h"
 
+#include "lang/error.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +11,18 @@ namespace lexivoce::lang {
 QString LanguageFileName(const QString &code)
 {
     return LanguageFolderName() + QStringLiteral("/Lexivoce.") + code;
+}
+
+bool IsLanguageCode(QStringView code)
+{
+    if (code.isEmpty() || code.size() > 16)
+        return false;
+    for (const QChar c : code) {
+        const bool letterOrDigit = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+        if (!letterOrDigit)
+            return false;
+    }
+    return true;
 }
 
 TLocalize::TLocalize()
@@ -52,6 +66,7 @@ void TLocalize::Create(const QString &fileName)
     LanguageFile = name;
     LanguageCode = code;
     WriteBackDefaults = true;
+    m_writeBackFailed = false;
 }
 
 QString TLocalize::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
@@ -59,22 +74,31 @@ QString TLocalize::ReadString(const QString &section, const QString &key, const 
     const QString value = TIniFile::ReadString(section, key, QString());
     if (!value.isEmpty())
         return value;
-    if (WriteBackDefaults) {
+    if (WriteBackDefaults && !m_writeBackFailed) {
         // Writing back is part of reading here: the file learns every text
         // the program asked for.
-        const_cast<TLocalize *>(this)->WriteString(section, key, defaultValue);
+        try {
+            const_cast<TLocalize *>(this)->WriteString(section, key, defaultValue);
+        } catch (const Error &error) {
+            m_writeBackFailed = true;
+            if (OnWriteBackFailed)
+                OnWriteBackFailed(error.message());
+        }
     }
     return defaultValue;
 }
 
-void TLocalize::SetLanguage(const QString &code)
+bool TLocalize::SetLanguage(const QString &code)
 {
-    if (code.isEmpty() || code == LanguageCode)
-        return;
+    if (!IsLanguageCode(code))
+        return false;
+    if (code == LanguageCode)
+        return true;
     const QFileInfo info(LanguageFile);
     const QString stem = info.completeBaseName().isEmpty() ? info.fileName() : info.completeBaseName();
     const QString folder = LanguageFile.left(LanguageFile.size() - info.fileName().size());
     Create(folder + stem + u'.' + code);
+    return true;
 }
 
 } // namespace lexivoce::lang

@@ -2,6 +2,10 @@
 
 #include "lang/ini_file.h"
 
+#include <QStringView>
+
+#include <functional>
+
 class QObject;
 
 namespace lexivoce::lang {
@@ -10,6 +14,11 @@ namespace lexivoce::lang {
 inline QString LanguageFolderName() { return QStringLiteral("LANG"); }
 // "LANG/Lexivoce." + code.
 QString LanguageFileName(const QString &code);
+
+// Whether code can name a language file: letters and digits only, so that
+// no code can lead outside the language folder ("../x") or into another
+// file name.
+bool IsLanguageCode(QStringView code);
 
 // The interface localizer: an ini-file object on the current language file
 // whose ReadString falls back to the caller's default and writes that
@@ -26,14 +35,21 @@ public:
     explicit TLocalize(const QString &fileName);
 
     // The value, or defaultValue when the key is missing or empty; then the
-    // default is also written into the file (when WriteBackDefaults). Throws
-    // lexivoce::Error("Unable to write to %s") when that write fails.
+    // default is also written into the file (when WriteBackDefaults). Writing
+    // back is a service to translators, never a reason to lose a text: when
+    // it fails (a read-only folder, a full disk) the default is returned all
+    // the same, OnWriteBackFailed hears of it once, and this file is not
+    // written again.
     QString ReadString(const QString &section, const QString &key,
                        const QString &defaultValue) const override;
 
     // Switches to the file of code (the extension replaced); the same code
-    // or none changes nothing.
-    void SetLanguage(const QString &code);
+    // or none changes nothing. A code that is not a language code
+    // (IsLanguageCode) changes nothing and gives false.
+    bool SetLanguage(const QString &code);
+
+    // Told, once per language file, the message of a write-back that failed.
+    std::function<void(const QString &message)> OnWriteBackFailed;
 
     // Replaces the texts of component and of everything it owns from
     // section CONTROLS (see translate_component.cpp).
@@ -46,6 +62,8 @@ public:
 
 private:
     void Create(const QString &fileName);
+
+    mutable bool m_writeBackFailed = false;
 };
 
 } // namespace lexivoce::lang

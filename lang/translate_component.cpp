@@ -85,7 +85,9 @@ void TLocalize::TranslateComponent(QObject *component)
                 component->setObjectName(itemKey(owner->objectName(),
                                                  static_cast<int>(owner->children().indexOf(component))));
             }
-            caption->Set(ReadString(kControls, component->objectName(), text));
+            // Nameless and ownerless: no key could ever tell it apart.
+            if (!component->objectName().isEmpty())
+                caption->Set(ReadString(kControls, component->objectName(), text));
         }
     }
 

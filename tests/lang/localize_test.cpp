@@ -359,7 +359,7 @@ TEST_F(LocalizeTest, MainWindowMenusAndStatusBarAskForTheirOwnKeysOnly)
                                  QStringLiteral("mnuHistory"), QStringLiteral("statusBar")}));
 }
 
-TEST_F(LocalizeTest, FailedWriteBackThrowsWithTheFileName)
+TEST_F(LocalizeTest, AFailedWriteBackIsReportedOnceAndNeverCostsAText)
 {
     WriteFile(QStringLiteral("plain"), "not a folder");
     const struct {
@@ -379,16 +379,43 @@ TEST_F(LocalizeTest, FailedWriteBackThrowsWithTheFileName)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const std::unique_ptr<TLocalize> localize(c.make());
-        const QString expected = QStringLiteral("Unable to write to ") + c.file;
+        QStringList reports;
+        localize->OnWriteBackFailed = [&](const QString &message) { reports << message; };
 
-        EXPECT_EQ(ErrorOf([&] { localize->ReadString(kMessages, QStringLiteral("MSG01"), QStringLiteral("x")); }),
-                  expected);
-
+        EXPECT_EQ(localize->ReadString(kMessages, QStringLiteral("MSG01"), QStringLiteral("x")), QStringLiteral("x"));
         QWidget form;
         makeForm(form, "frmTest", "Title");
-        EXPECT_EQ(ErrorOf([&] { localize->TranslateComponent(&form); }), expected);
+        localize->TranslateComponent(&form);
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Title"));
+        EXPECT_EQ(reports, QStringList{QStringLiteral("Unable to write to ") + c.file});
     }
+}
+
+TEST_F(LocalizeTest, NothingOutsideTheLanguageFolderIsEverNamedOrWritten)
+{
+    writeLanguageFile(kEnglishFile, "[Language]\npitch=\n");
+    TLocalize localize;
+    for (const QString &code : {QStringLiteral("../../evil"), QStringLiteral("a/b"), QStringLiteral("x y"),
+                                QStringLiteral("vi\u1EC7"), QStringLiteral(".."), QString()}) {
+        SCOPED_TRACE(code.toStdString());
+        EXPECT_FALSE(IsLanguageCode(code));
+        EXPECT_FALSE(localize.SetLanguage(code));
+        EXPECT_EQ(localize.LanguageFile, kEnglishFile);
+    }
+    EXPECT_TRUE(IsLanguageCode(QStringLiteral("vie")));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("evil")));
+
+    // Numbers are only read: no default is written for them.
+    EXPECT_EQ(localize.ReadInteger(QStringLiteral("Language"), QStringLiteral("pitch"), 7), 0);
+    EXPECT_EQ(localize.ReadInteger(QStringLiteral("Language"), QStringLiteral("speed"), 7), 7);
+    EXPECT_FALSE(localize.ValueExists(QStringLiteral("Language"), QStringLiteral("speed")));
+
+    // A caption with neither name nor owner has no key of its own.
+    QLabel orphan(QStringLiteral("Orphan"));
+    localize.TranslateComponent(&orphan);
+    EXPECT_EQ(orphan.text(), QStringLiteral("Orphan"));
+    EXPECT_FALSE(localize.ValueExists(kControls, QString()));
+    EXPECT_TRUE(controlKeys(kEnglishFile).isEmpty());
 }
 
 } // namespace
