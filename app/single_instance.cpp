@@ -1,14 +1,18 @@
 #include "app/single_instance.h"
 
+#include "lang/error.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTimer>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lexivoce::app {
@@ -24,7 +28,28 @@ constexpr int kIdleClientMs = 10000;
 // The liveness probe of Acquire(): a living server accepts at once.
 constexpr int kProbeMs = 500;
 
+// A folder that is ours alone: not a link, owned by us, no access for
+// group or others.
+bool isPrivateFolder(const QString &path)
+{
+    struct stat info{};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
 } // namespace
+
+QString TSingleInstance::RuntimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+        return QDir::cleanPath(runtime);
+    const QString own = QDir::temp().filePath(QStringLiteral("lexivoce-%1").arg(static_cast<qulonglong>(::getuid())));
+    // Made closed from the start; one that is already there must prove to be ours.
+    ::mkdir(QFile::encodeName(own).constData(), S_IRWXU);
+    return isPrivateFolder(own) ? own : QString();
+}
 
 TSingleInstance::TSingleInstance(const QString &profileDirectory, QObject *parent)
     : QObject(parent), m_serverName(ServerName(profileDirectory))
@@ -39,22 +64,27 @@ QString TSingleInstance::ServerName(const QString &profileDirectory)
     if (path.isEmpty())
         path = QDir::cleanPath(QDir(profileDirectory).absolutePath());
     const QByteArray hash = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1);
-    return QStringLiteral("lexivoce-%1-%2")
-        .arg(QString::fromLatin1(hash.toHex()))
-        .arg(static_cast<qulonglong>(::getuid()));
+    const QString folder = RuntimeFolder();
+    if (folder.isEmpty())
+        return QString();
+    return folder + QStringLiteral("/lexivoce-") + QString::fromLatin1(hash.toHex());
 }
 
 bool TSingleInstance::Acquire()
 {
     if (m_server && m_server->isListening())
         return true;
+    if (m_serverName.isEmpty())
+        throw Error(QStringLiteral("There is no private folder for the program's socket: %1 is not yours alone.")
+                        .arg(QDir::toNativeSeparators(QDir::temp().filePath(QStringLiteral("lexivoce-%1"))
+                                                          .arg(static_cast<qulonglong>(::getuid())))));
     if (!m_server) {
         // No socket options: with them Qt renames its socket over an existing
         // one, and a second instance would steal the name from the first.
         m_server = new QLocalServer(this);
         connect(m_server, &QLocalServer::newConnection, this, &TSingleInstance::acceptConnections);
     }
-    if (m_server->listen(m_serverName))
+    if (listen())
         return true;
 
     // The name is taken: by a living instance, or by the leftovers of a dead one.
@@ -65,7 +95,17 @@ bool TSingleInstance::Acquire()
         return false;
     }
     QLocalServer::removeServer(m_serverName);
-    return m_server->listen(m_serverName);
+    return listen();
+}
+
+bool TSingleInstance::listen()
+{
+    if (!m_server->listen(m_serverName))
+        return false;
+    // Whatever the umask: only this user may knock. (The folder is closed
+    // to others as well.)
+    ::chmod(QFile::encodeName(m_server->fullServerName()).constData(), S_IRUSR | S_IWUSR);
+    return true;
 }
 
 bool TSingleInstance::SendActivate(const QString &profileDirectory, int timeoutMs)

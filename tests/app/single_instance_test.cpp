@@ -1,12 +1,15 @@
 #include "app/single_instance.h"
+#include "lang/error.h"
 #include "tests/support/temp_dir.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QSignalSpy>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -24,7 +27,7 @@ protected:
         TempDirTest::SetUp();
         ASSERT_TRUE(QDir().mkpath(PathOf(QStringLiteral("profile"))));
         ASSERT_TRUE(QDir().mkpath(PathOf(QStringLiteral("other"))));
-        m_socketPath = QDir::temp().filePath(TSingleInstance::ServerName(profile()));
+        m_socketPath = TSingleInstance::ServerName(profile());
     }
 
     void TearDown() override
@@ -111,6 +114,74 @@ TEST_F(SingleInstanceTest, MessageInPiecesCountsOnceAndUnknownLinesAreIgnored)
     ASSERT_TRUE(spy.wait(5000));
     EXPECT_FALSE(spy.wait(100));
     EXPECT_EQ(spy.count(), 1);
+}
+
+// Sets an environment variable for as long as it lives.
+class TEnvironment
+{
+public:
+    TEnvironment(const char *name, const QString &value) : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~TEnvironment()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    QByteArray m_old;
+    bool m_had;
+};
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info{};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
+}
+
+TEST_F(SingleInstanceTest, TheSocketIsThisUsersAloneWhateverTheUmaskAndGoesWithTheInstance)
+{
+    const QString runtime = PathOf(QStringLiteral("run"));
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), S_IRWXU), 0);
+    const TEnvironment env("XDG_RUNTIME_DIR", runtime);
+    const mode_t oldMask = ::umask(0);
+    QString socket;
+    {
+        TSingleInstance instance(profile());
+        ASSERT_TRUE(instance.Acquire());
+        socket = TSingleInstance::ServerName(profile());
+        EXPECT_TRUE(socket.startsWith(runtime + u'/')) << socket.toStdString();
+        EXPECT_EQ(modeOf(socket) & 0777, mode_t(0600));
+    }
+    ::umask(oldMask);
+    EXPECT_FALSE(QFileInfo::exists(socket)) << "left behind by a normal end";
+}
+
+TEST_F(SingleInstanceTest, AFolderOthersCanEnterIsNeverUsed)
+{
+    // A runtime folder open to others is passed over for a private one of ours.
+    const QString open = PathOf(QStringLiteral("open"));
+    ASSERT_TRUE(QDir().mkpath(open));
+    ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0777), 0);
+    const TEnvironment runtime("XDG_RUNTIME_DIR", open);
+    const TEnvironment temp("TMPDIR", PathOf(QStringLiteral("tmp")));
+    ASSERT_TRUE(QDir().mkpath(PathOf(QStringLiteral("tmp"))));
+    const QString own = TSingleInstance::RuntimeFolder();
+    EXPECT_EQ(own, PathOf(QStringLiteral("tmp/lexivoce-%1").arg(::getuid())));
+    EXPECT_EQ(modeOf(own) & 0777, mode_t(0700));
+
+    // Someone else got there first and left it open (or made it a link):
+    // no socket at all rather than one another user could reach.
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0777), 0);
+    EXPECT_TRUE(TSingleInstance::RuntimeFolder().isEmpty());
+    TSingleInstance instance(profile());
+    EXPECT_THROW(instance.Acquire(), Error);
 }
 
 } // namespace

@@ -94,7 +94,7 @@ protected:
             Stop(**process);
         // What a terminated program leaves behind.
         if (m_program)
-            QFile::remove(QDir::temp().filePath(app::TSingleInstance::ServerName(m_profile)));
+            QFile::remove(app::TSingleInstance::ServerName(m_profile));
         TempDirTest::TearDown();
     }
 
