@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <mutex>
 
 namespace lexivoce::speech {
@@ -33,10 +36,20 @@ void LogSpeechCall(const QString &speaker, const QString &operation, const QStri
                          + operation + u'\t' + argument + u'\n';
     const std::lock_guard lock(mutex);
     // Opened per line so that every line is on disk at once, even if the
-    // program dies right after.
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
-        file.write(line.toUtf8());
+    // program dies right after. A new transcript is the user's alone: it may
+    // hold what was on the clipboard.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    const QByteArray bytes = line.toUtf8();
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    ::close(fd);
 }
 
 } // namespace lexivoce::speech

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 
 namespace lexivoce::speech {
@@ -148,6 +149,9 @@ TEST_F(SpeechTranscriptTest, RecordsWhatWasHeardDoneAndCut)
     speaker.Stop();
     qunsetenv("LEXIVOCE_SPEECH_LOG");
 
+    // It may hold clipboard text: the user's alone.
+    EXPECT_EQ(QFileInfo(log).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+              QFile::Permissions());
     QFile file(log);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QStringList lines;
