@@ -8,26 +8,28 @@
 #include "app/profile.h"
 #include "app/shipped_registry.h"
 #include "app/single_instance.h"
+#include "app/startup_voice.h"
+#include "app/termination_signals.h"
 #include "dialogs/error_display.h"
 #include "dialogs/message_dialog.h"
 #include "dict/registry.h"
 #include "lang/error.h"
+#include "lang/messages.h"
 #include "speech/speakers.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 
-#include <cstdio>
-
 namespace {
 
 using namespace lexivoce;
 
-int runMainWindow(const QStringList &arguments)
+int runMainWindow(const QStringList &arguments, app::TStartupVoice &voice)
 {
     const app::TProfileChoice profile = app::ResolveProfile(
         arguments, QProcessEnvironment::systemEnvironment(), QDir::currentPath(), app::InstalledDataDirectory());
+    voice.UseProfile(profile.Directory);
 
     const bool hadRegistry =
         QFileInfo::exists(QDir(profile.Directory).filePath(dict::RegistryFileName()));
@@ -40,7 +42,8 @@ int runMainWindow(const QStringList &arguments)
     if (!instance.Acquire()) {
         if (app::TSingleInstance::SendActivate(profile.Directory))
             return 0;
-        std::fprintf(stderr, "lexivoce: another instance holds this profile but does not answer.\n");
+        dialogs::ShowError(
+            app::FormatMessage(voice.Text(lang::MSG36), QDir::toNativeSeparators(profile.Directory)));
         return 1;
     }
     // --activate with nothing running starts the program: a key bound to it
@@ -49,12 +52,19 @@ int runMainWindow(const QStringList &arguments)
     app::EnterProfile(profile.Directory);
 
     app::TfrmMainDict window;
+    voice.Retire();
     // The shipped registry names its voices by position; positions differ
     // between espeak-ng versions, so they are fixed once, by name.
     if (profile.FillFromData && !hadRegistry)
         app::ResolveShippedVoices(dict::RegistryFileName(), window.speaker->VoiceNames);
     QObject::connect(&instance, &app::TSingleInstance::ActivateRequested, &window,
                      [&window] { window.BringToFront(); });
+    // Ended from outside: as when the window is closed.
+    app::TTerminationSignals termination;
+    QObject::connect(&termination, &app::TTerminationSignals::Terminated, &window, [&window] {
+        window.close();
+        QApplication::quit();
+    });
     window.show();
     return QApplication::exec();
 }
@@ -77,9 +87,12 @@ int main(int argc, char **argv)
         demo.show();
         return QApplication::exec();
     }
+    // Errors before the window speaks are heard too.
+    app::TStartupVoice voice;
     try {
-        return runMainWindow(arguments);
+        return runMainWindow(arguments, voice);
     } catch (const Error &error) {
+        voice.Install();
         dialogs::ShowError(error.message());
         return 1;
     }

@@ -157,6 +157,9 @@ TfrmMainDict::TfrmMainDict(QWidget *parent)
     sp->HookControl(lstLookup);
     sp->HookControl(rvMeaning);
     m_localizer = std::make_unique<lang::TLocalize>();
+    // A language file that cannot learn a missing text is said once; the
+    // text is used all the same.
+    m_localizer->OnWriteBackFailed = [](const QString &message) { dialogs::ShowError(message); };
     dialogs::SetErrorDisplayContext(spInterface, m_localizer.get());
     try {
         // The notification icon's tip, from the English file: it names the
@@ -341,20 +344,38 @@ void TfrmMainDict::SpeakMessage(speech::TSpeakingComponent *component, const lan
 
 void TfrmMainDict::ReadConfig(const QString &configPath)
 {
-    const lang::TIniFile config(configPath);
-    ActiveDictName = config.ReadString(kInterface, kActiveDict, QString());
-    InterfaceLanguage = config.ReadString(kInterface, kLanguageKey, kEnglish);
+    try {
+        const lang::TIniFile config(configPath);
+        ActiveDictName = config.ReadString(kInterface, kActiveDict, QString());
+        InterfaceLanguage = config.ReadString(kInterface, kLanguageKey, kEnglish);
+    } catch (const Error &error) {
+        // The file stays as it is: writing it at the end would only lose
+        // what could not be read.
+        m_configUnreadable = true;
+        InterfaceLanguage = kEnglish;
+        dialogs::ShowError(error.message());
+    }
+    // The code names a file: nothing but a code may lead anywhere.
+    if (!lang::IsLanguageCode(InterfaceLanguage)) {
+        dialogs::ShowError(FormatMessage(lang::MSG35.Text(), InterfaceLanguage));
+        InterfaceLanguage = kEnglish;
+    }
     if (InterfaceLanguage == kEnglish)
         mnuEnglish->setChecked(true);
 
-    const lang::TIniFile language(lang::LanguageFileName(InterfaceLanguage));
-    const QString section = QString::fromLatin1(LanguageSectionKeys::Section);
-    InterfaceVoiceName = language.ReadString(section, QString::fromLatin1(LanguageSectionKeys::Voice),
-                                             QString::fromLatin1(LanguageSectionKeys::DefaultVoice));
-    const int pitch = language.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Pitch),
-                                           LanguageSectionKeys::DefaultPosition);
-    const int speed = language.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Speed),
-                                           LanguageSectionKeys::DefaultPosition);
+    int pitch = LanguageSectionKeys::DefaultPosition;
+    int speed = LanguageSectionKeys::DefaultPosition;
+    InterfaceVoiceName = QString::fromLatin1(LanguageSectionKeys::DefaultVoice);
+    try {
+        const lang::TIniFile language(lang::LanguageFileName(InterfaceLanguage));
+        const QString section = QString::fromLatin1(LanguageSectionKeys::Section);
+        InterfaceVoiceName = language.ReadString(section, QString::fromLatin1(LanguageSectionKeys::Voice),
+                                                 InterfaceVoiceName);
+        pitch = language.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Pitch), pitch);
+        speed = language.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Speed), speed);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+    }
     ApplyInterfaceVoice(pitch, speed);
 }
 
@@ -473,7 +494,8 @@ void TfrmMainDict::closeEvent(QCloseEvent *event)
     sp->StopSpeaking();
     spInterface->StopSpeaking();
     try {
-        lang::TIniFile(kConfigFile).WriteString(kInterface, kActiveDict, ActiveDictName);
+        if (!m_configUnreadable)
+            lang::TIniFile(kConfigFile).WriteString(kInterface, kActiveDict, ActiveDictName);
     } catch (const Error &error) {
         dialogs::ShowError(error.message());
     }

@@ -252,6 +252,8 @@ private:
     QActionGroup *m_dictionaryGroup = nullptr;
     QActionGroup *m_languageGroup = nullptr;
     bool m_shown = false;
+    // Lexivoce.config could not be read: it is left as it is.
+    bool m_configUnreadable = false;
     // Clipboard text waiting for the window to become active: the window
     // announces itself first, then the entry is shown and read.
     QString m_pendingLookup;

@@ -123,7 +123,8 @@ void PrepareProfile(const QString &directory, const QString &dataDirectory)
             continue;
         makeFolder(existing.absolutePath());
         QFile file(from);
-        if (!file.copy(to))
+        // Another start filling the same new profile may just have copied it.
+        if (!file.copy(to) && !QFileInfo::exists(to))
             throw Error(QStringLiteral("Cannot copy \"%1\" to \"%2\". %3")
                             .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to),
                                  file.errorString()));

@@ -2,6 +2,7 @@
 
 #include "dialogs/message_dialog.h"
 #include "lang/error.h"
+#include "speech/speakers.h"
 #include "speech/speaking_component.h"
 
 #include <QPointer>
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 namespace lexivoce::dialogs {
 
@@ -17,9 +19,11 @@ namespace {
 
 QPointer<speech::TSpeakingComponent> g_speaker;
 lang::TLocalize *g_localizer = nullptr;
-// Set while an error box is up: a second error then goes to stderr rather
+// Set while an error box is up: a second error then is only said rather
 // than stacking boxes (or recursing when the box itself fails).
 bool g_showing = false;
+// The voice of the box that is up, for an error that comes meanwhile.
+QPointer<speech::TSpeakingComponent> g_boxVoice;
 
 void writeToStderr(const QString &message)
 {
@@ -48,21 +52,54 @@ void ResetErrorDisplayContext()
 
 void ShowError(const QString &message)
 {
-    if (!guiAvailable() || g_showing) {
+    if (!guiAvailable()) {
         writeToStderr(message);
         return;
     }
-    g_showing = true;
-    const auto done = qScopeGuard([] { g_showing = false; });
-    try {
-        ShowMessageDialog(message, mtError, mbOK, 0, g_speaker.data(), g_localizer);
-    } catch (const Error &failure) {
-        writeToStderr(message);
-        writeToStderr(failure.message());
-    } catch (const std::exception &failure) {
-        writeToStderr(message);
-        writeToStderr(QString::fromLocal8Bit(failure.what()));
+    // With no voice installed the box makes one of its own: an error is
+    // never shown without being said.
+    std::unique_ptr<speech::TSpeaker5> ownSpeaker;
+    std::unique_ptr<speech::TSpeakingComponent> ownVoice;
+    speech::TSpeakingComponent *voice = g_speaker ? g_speaker.data() : g_boxVoice.data();
+    if (!voice) {
+        try {
+            ownSpeaker = std::make_unique<speech::TSpeaker5>();
+            ownSpeaker->setObjectName(QStringLiteral("spkInterface"));
+            ownVoice = std::make_unique<speech::TSpeakingComponent>();
+            ownVoice->SetSpeaker(ownSpeaker.get());
+            voice = ownVoice.get();
+        } catch (...) {
+            // No speech engine: the box alone.
+        }
     }
+    const auto sayInstead = [&] {
+        writeToStderr(message);
+        if (voice)
+            voice->SpeakText(message);
+    };
+    if (g_showing) {
+        // No second box over the first; the error is still heard.
+        sayInstead();
+        return;
+    }
+    g_showing = true;
+    g_boxVoice = voice;
+    const auto done = qScopeGuard([] {
+        g_showing = false;
+        g_boxVoice = nullptr;
+    });
+    // Translated if possible, else in the built-in texts, else spoken alone.
+    for (lang::TLocalize *localizer : {g_localizer, static_cast<lang::TLocalize *>(nullptr)}) {
+        try {
+            ShowMessageDialog(message, mtError, mbOK, 0, voice, localizer);
+            return;
+        } catch (const Error &) {
+        } catch (const std::exception &) {
+        }
+        if (!localizer)
+            break;
+    }
+    sayInstead();
 }
 
 // ---------------------------------------------------------------------------

@@ -19,9 +19,11 @@ void SetErrorDisplayContext(speech::TSpeakingComponent *speaker, lang::TLocalize
 void ResetErrorDisplayContext();
 
 // The program's standard error display: an Error box with OK, spoken and
-// translated through the installed context. Without a GUI (no QApplication,
-// another thread) and while another error is being shown, the message goes
-// to stderr instead.
+// translated through the installed context (spoken through a voice of its
+// own when none is installed; in the built-in texts when the translated box
+// cannot be made). While another error is being shown, or when no box can
+// be made, the message is spoken and goes to stderr. Without a GUI (no
+// QApplication, another thread) it goes to stderr only.
 void ShowError(const QString &message);
 
 // The application object: an exception thrown out of any event handler or

@@ -57,6 +57,13 @@ inline constexpr TMessage MSG23{kMessages, "MSG23", "Top of the entry"};
 inline constexpr TMessage MSG24{kMessages, "MSG24", "End of the entry"};
 // Translators: said when the window hides; %s is the hot key, "Ctrl+F12".
 inline constexpr TMessage MSG25{kMessages, "MSG25", "Lexivoce is hidden. Press %s to come back"};
+// Translators: %s is what Lexivoce.config gave as the interface language.
+inline constexpr TMessage MSG35{kMessages, "MSG35", "The interface language %s is not a language code. English is used."};
+// Translators: said when a second start finds the first one not answering;
+// %s is the profile folder.
+inline constexpr TMessage MSG36{kMessages, "MSG36",
+                                "Lexivoce is already running with the folder %s but does not answer. Close it, "
+                                "then start Lexivoce again."};
 
 // The file dialog's messages; like its captions, Vietnamese by default.
 inline constexpr TMessage MSGFILEDLG001{kMessages, "MSGFILEDLG001", "Không có tập tin trong thư mục."};

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -382,6 +383,42 @@ TEST_F(MainDictTest, TextIsSpokenAsTextAndDictionaryWordsInTheDictionaryVoice)
     test::THeardLog::Settle();
     EXPECT_TRUE(InterfaceSaid().contains(tagged(kVietnameseVoice, QStringLiteral("a&amp;b &lt;c&gt;"))))
         << InterfaceSaid().join(u'|').toStdString();
+}
+
+TEST_F(MainDictTest, BadNamesAndUnwritableFilesAreSaidAndNothingIsLost)
+{
+    // A configuration naming a "language" outside the language folder.
+    WriteConfig(QStringLiteral("Sample"), QStringLiteral("../../outside"));
+    AnswerErrorBoxes();
+    Start();
+    EXPECT_TRUE(boxText.contains(QStringLiteral("../../outside is not a language code"))) << boxText.toStdString();
+    EXPECT_EQ(window->InterfaceLanguage, QStringLiteral("eng"));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("../outside")));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("../../outside")));
+    EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Sample dictionary is ready")));
+    window.reset();
+
+    // A language folder that cannot be written: the texts the file lacks
+    // are used all the same, and the user hears of it once.
+    boxText.clear();
+    ASSERT_TRUE(QDir(QStringLiteral("LANG")).removeRecursively());
+    WriteFile(QStringLiteral("LANG"), "a file in the way");
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    EXPECT_EQ(boxText.count(QStringLiteral("Unable to write to LANG/Lexivoce.eng")), 1) << boxText.toStdString();
+    EXPECT_EQ(window->mnuHistory->title(), QStringLiteral("History"));
+    EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Sample dictionary is ready")));
+}
+
+TEST_F(MainDictTest, MarkupInADictionarysNameIsSpokenAsText)
+{
+    WriteRegistry(QStringLiteral("[<pitch absmiddle=\"9\"/>Loud]\nPath=dict/sample.dict\nHidden=0\n"));
+    WriteConfig(QStringLiteral("<pitch absmiddle=\"9\"/>Loud"));
+    Start();
+    const QString said = InterfaceSaid().join(u'|');
+    EXPECT_TRUE(said.contains(QStringLiteral("Loading &lt;pitch absmiddle=&quot;9&quot;/&gt;Loud dictionary")))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains(QStringLiteral("<pitch absmiddle=\"9\"")));
 }
 
 TEST_F(MainDictTest, PickingADictionaryLoadsItAndEmptiesTheHistory)

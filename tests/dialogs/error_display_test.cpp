@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -120,6 +121,39 @@ TEST(TApplication, AnErrorWhileAnErrorIsShownGoesToStderr)
     ASSERT_EQ(watcher.Shown.size(), 1);
     EXPECT_EQ(watcher.Shown[0].Message, QStringLiteral("first failure"));
     EXPECT_NE(errors.find("second failure"), std::string::npos) << errors;
+}
+
+TEST(ShowError, IsHeardWithoutAVoiceInstalledAndMarkupInItIsText)
+{
+    QList<QPointer<speech::fake::TFakeVoice>> voices;
+    speech::SetVoiceObjectFactory([&] {
+        auto *voice = new speech::fake::TFakeVoice;
+        voice->PlayMs = 0;
+        voices.append(voice);
+        return voice;
+    });
+    ResetErrorDisplayContext();
+    QStringList heard;
+    ErrorBoxWatcher watcher([&] {
+        for (const auto &voice : voices) {
+            if (voice)
+                heard += voice->Spoken();
+        }
+        // A second error while the first is up is heard too.
+        ShowError(QStringLiteral("second"));
+        QTest::qWait(20);
+        for (const auto &voice : voices) {
+            if (voice)
+                heard += voice->Spoken();
+        }
+    });
+    ShowError(QStringLiteral("Cannot open file \"dict/<voice required=\"name=x\">.dict\"."));
+    speech::SetVoiceObjectFactory(nullptr);
+
+    ASSERT_EQ(watcher.Shown.size(), 1);
+    const QString all = heard.join(u'|');
+    EXPECT_TRUE(all.contains(QStringLiteral("dict/&lt;voice required=&quot;name=x&quot;&gt;.dict"))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("second"))) << all.toStdString();
 }
 
 TEST(ShowError, OffTheGuiThreadWritesToStderr)

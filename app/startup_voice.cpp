@@ -1,0 +1,131 @@
+#include "app/startup_voice.h"
+
+#include "app/profile.h"
+#include "dialogs/error_display.h"
+#include "lang/control_texts.h"
+#include "lang/error.h"
+#include "lang/ini_file.h"
+#include "lang/localize.h"
+#include "lang/messages.h"
+#include "speech/local_strings_file.h"
+#include "speech/speakers.h"
+#include "speech/speaking_component.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace lexivoce::app {
+
+namespace {
+
+using lang::LanguageSectionKeys;
+
+const QString kEnglish = QString::fromLatin1(LanguageSectionKeys::EnglishCode);
+
+// The interface language the configuration of a profile names, when it is a
+// code whose file the profile holds.
+QString profileLanguageFile(const QString &profileDirectory)
+{
+    const QDir profile(profileDirectory);
+    QString code = kEnglish;
+    try {
+        code = lang::TIniFile(profile.filePath(QStringLiteral("Lexivoce.config")))
+                   .ReadString(QStringLiteral("Interface"), QStringLiteral("Language"), kEnglish);
+    } catch (const Error &) {
+        // An unreadable configuration is the window's to report.
+    }
+    if (!lang::IsLanguageCode(code))
+        code = kEnglish;
+    const QString file = profile.filePath(lang::LanguageFileName(code));
+    return QFileInfo(file).isFile() ? file : QString();
+}
+
+QString shippedEnglishFile()
+{
+    const QString data = InstalledDataDirectory();
+    const QString file = data.isEmpty() ? QString() : QDir(data).filePath(lang::LanguageFileName(kEnglish));
+    return QFileInfo(file).isFile() ? file : QString();
+}
+
+} // namespace
+
+TStartupVoice::TStartupVoice()
+{
+    try {
+        m_speaker = std::make_unique<speech::TSpeaker5>();
+        m_speaker->setObjectName(QStringLiteral("spkInterface"));
+        m_component = std::make_unique<speech::TSpeakingComponent>();
+        m_component->setObjectName(QStringLiteral("spInterface"));
+        m_component->SetSpeaker(m_speaker.get());
+    } catch (const Error &) {
+        // Without a speech engine the box is still shown.
+        m_component.reset();
+        m_speaker.reset();
+    }
+    UseLanguageFile(shippedEnglishFile());
+}
+
+TStartupVoice::~TStartupVoice()
+{
+    if (!m_retired)
+        dialogs::ResetErrorDisplayContext();
+}
+
+void TStartupVoice::UseProfile(const QString &profileDirectory)
+{
+    const QString file = profileLanguageFile(profileDirectory);
+    if (!file.isEmpty())
+        UseLanguageFile(file);
+}
+
+void TStartupVoice::UseLanguageFile(const QString &languageFile)
+{
+    m_localizer.reset();
+    if (!languageFile.isEmpty()) {
+        try {
+            auto localizer = std::make_unique<lang::TLocalize>(languageFile);
+            localizer->WriteBackDefaults = false;
+            m_localizer = std::move(localizer);
+        } catch (const Error &) {
+        }
+    }
+    if (m_component && m_speaker && m_localizer) {
+        try {
+            m_component->Words = speech::LoadLocalStrings(languageFile);
+            const QString section = QString::fromLatin1(LanguageSectionKeys::Section);
+            m_speaker->SelectVoice(m_localizer->TIniFile::ReadString(
+                section, QString::fromLatin1(LanguageSectionKeys::Voice), QString()));
+            m_speaker->SetPitch(m_localizer->ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Pitch),
+                                                         LanguageSectionKeys::DefaultPosition)
+                                - 10);
+            m_speaker->SetSpeed(m_localizer->ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Speed),
+                                                         LanguageSectionKeys::DefaultPosition)
+                                - 10);
+        } catch (const Error &) {
+            // The engine's own voice then.
+        }
+    }
+    Install();
+}
+
+void TStartupVoice::Install()
+{
+    dialogs::SetErrorDisplayContext(m_component.get(), m_localizer.get());
+}
+
+void TStartupVoice::Retire()
+{
+    m_component.reset();
+    m_speaker.reset();
+    m_localizer.reset();
+    m_retired = true;
+}
+
+QString TStartupVoice::Text(const lang::TMessage &message) const
+{
+    if (m_localizer)
+        return m_localizer->ReadString(message.SectionName(), message.KeyName(), message.Text());
+    return message.Text();
+}
+
+} // namespace lexivoce::app
