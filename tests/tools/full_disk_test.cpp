@@ -16,6 +16,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 namespace lexivoce::test {
 namespace {
 
@@ -36,7 +38,7 @@ QByteArray utf16(const QString &text)
     return bytes;
 }
 
-enum class Scenario { SortSmall, SortLarge, Index, Configuration, LanguageWriteBack };
+enum class Scenario { SortSmall, SortHardLinked, SortLarge, Index, Configuration, LanguageWriteBack };
 enum class Outcome { Fails, Succeeds, Either };
 
 struct DiskCase
@@ -67,9 +69,16 @@ protected:
         const QString probe = QStringLiteral(INI_WRITE_PROBE_BINARY);
         switch (what) {
         case Scenario::SortSmall:
+        case Scenario::SortHardLinked:
         case Scenario::Index:
             write(QStringLiteral("d.dict"), dictionaryOf(8000));
             write(QStringLiteral("d.index"), "00-info\tA\tq\n01-author\tq\tM\nw0\t8\tM");
+            // Both names must see the sorted file: it is rewritten in place.
+            if (what == Scenario::SortHardLinked) {
+                EXPECT_EQ(::link(QFile::encodeName(folder.filePath(QStringLiteral("d.dict"))).constData(),
+                                 QFile::encodeName(folder.filePath(QStringLiteral("other.dict"))).constData()),
+                          0);
+            }
             return what == Scenario::Index
                        ? QStringList{dict, QStringLiteral("index"), QStringLiteral("d.dict")}
                        : QStringList{dict, QStringLiteral("index"), QStringLiteral("--sort"), QStringLiteral("d.dict")};
@@ -175,6 +184,9 @@ TEST_P(FullDiskTest, NothingIsLost)
     ASSERT_EQ(reference.exitCode(), 0) << reference.readAllStandardError().toStdString();
     const QMap<QString, QByteArray> written = FilesOf(QStringLiteral("ref"));
     ASSERT_NE(written, before);
+    if (c.What == Scenario::SortHardLinked) {
+        ASSERT_EQ(written.value(QStringLiteral("other.dict")), written.value(QStringLiteral("d.dict")));
+    }
 
     const Run run = RunOnTinyDisk(c.Free, command);
     if (!run.Skip.isEmpty())
@@ -199,7 +211,7 @@ TEST_P(FullDiskTest, NothingIsLost)
     EXPECT_NE(c.Expect, Outcome::Succeeds) << run.Err.toStdString();
     EXPECT_EQ(run.Exit, 1);
     EXPECT_EQ(run.Err.count(u'\n'), 1) << run.Err.toStdString();
-    const bool dictionaryTool = c.What == Scenario::SortSmall || c.What == Scenario::SortLarge || c.What == Scenario::Index;
+    const bool dictionaryTool = c.What != Scenario::Configuration && c.What != Scenario::LanguageWriteBack;
     EXPECT_TRUE(run.Err.contains(dictionaryTool ? QStringLiteral("No space left on device")
                                                 : QStringLiteral("Unable to write to ")))
         << run.Err.toStdString();
@@ -215,6 +227,9 @@ INSTANTIATE_TEST_SUITE_P(
         DiskCase{"SortSmallOnePage", Scenario::SortSmall, kPage, Outcome::Fails},
         DiskCase{"SortSmallTwoPages", Scenario::SortSmall, 2 * kPage, Outcome::Either},
         DiskCase{"SortSmallRoom", Scenario::SortSmall, -1, Outcome::Succeeds},
+        DiskCase{"SortHardLinkedFull", Scenario::SortHardLinked, 0, Outcome::Fails},
+        DiskCase{"SortHardLinkedOnePage", Scenario::SortHardLinked, kPage, Outcome::Fails},
+        DiskCase{"SortHardLinkedRoom", Scenario::SortHardLinked, -1, Outcome::Succeeds},
         DiskCase{"SortLargeFull", Scenario::SortLarge, 0, Outcome::Fails},
         DiskCase{"SortLargeOnePage", Scenario::SortLarge, kPage, Outcome::Fails},
         DiskCase{"SortLargeHalf", Scenario::SortLarge, kLarge / 2, Outcome::Fails},
