@@ -8,8 +8,8 @@
 #include <QStringDecoder>
 #include <QtEndian>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <optional>
@@ -148,6 +148,16 @@ std::optional<QString> decode(const QByteArray &bytes, QString *problem)
     if (!utf8.hasError())
         return text;
     return QString::fromLatin1(bytes);
+}
+
+QString readErrorMessage(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("Cannot read \"%1\". %2.").arg(fileName, reason);
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // The whole file, or the system's error number.
@@ -313,26 +323,12 @@ QString TIniFile::WriteErrorMessage(const QString &fileName)
     return QStringLiteral("Unable to write to %1").arg(fileName);
 }
 
-namespace {
-
-QString readErrorMessage(const QString &fileName, const QString &reason)
-{
-    return QStringLiteral("Cannot read \"%1\". %2.").arg(fileName, reason);
-}
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
-
 const TIniFile::Content &TIniFile::Load() const
 {
     // The stamp is taken before reading: a change made while we read shows
     // up as a different stamp on the next call and is read then.
     const Stamp stamp = stampOf(m_fileName);
-    if (!m_cache || !(m_cache->stamp == stamp)) {
+    if (!m_cache || m_cache->stamp != stamp) {
         auto content = std::make_unique<Content>();
         content->stamp = stamp;
         QString reason;

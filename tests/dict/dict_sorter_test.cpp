@@ -191,21 +191,6 @@ TEST_F(SortDictionaryTest, RewritesTheFileInPlace)
     EXPECT_EQ(ReadFile(QStringLiteral("d.dict")), kHead + "@a\r\n@b\r\n");
 }
 
-TEST_F(SortDictionaryTest, WhatIsNoDictionaryIsNamed)
-{
-    ASSERT_TRUE(QDir().mkdir(QStringLiteral("folder.dict")));
-    struct Recorder : TJobReporter
-    {
-        int Notices = 0;
-        void Notice(const lang::TMessage &) override { ++Notices; }
-    } recorder;
-    EXPECT_EQ(test::ErrorOf([&] { SortDictionary(QStringLiteral("missing.dict"), &recorder); }),
-              QStringLiteral("The file \"missing.dict\" does not exist."));
-    EXPECT_EQ(test::ErrorOf([&] { SortDictionary(QStringLiteral("folder.dict"), &recorder); }),
-              QStringLiteral("\"folder.dict\" is a folder, not a file."));
-    EXPECT_EQ(recorder.Notices, 0);
-}
-
 TEST_F(SortDictionaryTest, LinksKeepPointingAtTheSortedFile)
 {
     const QByteArray before = kHead + "@b\r\n@a\r\n";

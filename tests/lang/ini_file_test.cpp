@@ -325,20 +325,6 @@ TEST_F(IniFileTest, KeyNamesTheFormatCannotHoldAreRefused)
     EXPECT_EQ(TIniFile(kIni).ReadSections(), QStringList(QStringLiteral("S")));
 }
 
-TEST_F(IniFileTest, LinksKeepPointingAtTheWrittenFile)
-{
-    ASSERT_TRUE(QDir().mkdir(QStringLiteral("real")));
-    WriteFile(QStringLiteral("real/a.ini"), "[S]\nk=1\n");
-    ASSERT_TRUE(QFile::link(QStringLiteral("real/a.ini"), QStringLiteral("link.ini")));
-    ASSERT_EQ(::link("real/a.ini", "hard.ini"), 0);
-    TIniFile(QStringLiteral("link.ini")).WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("2"));
-    EXPECT_TRUE(QFileInfo(QStringLiteral("link.ini")).isSymLink());
-    const QByteArray written = utf16Bytes(QStringLiteral("[S]\r\nk=2\r\n"));
-    EXPECT_EQ(ReadFile(QStringLiteral("real/a.ini")), written);
-    EXPECT_EQ(ReadFile(QStringLiteral("hard.ini")), written);
-    EXPECT_EQ(QDir(QStringLiteral("real")).entryList(QDir::Files | QDir::Hidden), QStringList(QStringLiteral("a.ini")));
-}
-
 TEST_F(IniFileTest, SeesTheFileRewrittenBehindItsBack)
 {
     WriteFile(kIni, "[S]\nk=1\n");
