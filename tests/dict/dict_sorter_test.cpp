@@ -118,6 +118,11 @@ struct SortCase
     const char *ErrorPart = "";
 };
 
+void PrintTo(const SortCase &c, std::ostream *out)
+{
+    *out << c.Name;
+}
+
 class SortKeepsTheDictionaryUsable : public test::TempDirTest, public ::testing::WithParamInterface<SortCase>
 {
 };

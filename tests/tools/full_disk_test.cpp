@@ -49,6 +49,12 @@ struct DiskCase
     Outcome Expect;
 };
 
+// Test names show the case, not its bytes.
+void PrintTo(const DiskCase &c, std::ostream *out)
+{
+    *out << c.Name;
+}
+
 constexpr qint64 kPage = 4096;
 constexpr qint64 kLarge = 1024 * 1024;
 
