@@ -3,9 +3,7 @@
 #include "dict/locked_file.h"
 #include "dict/text.h"
 #include "lang/error.h"
-
-#include <QFileInfo>
-#include <QSaveFile>
+#include "lang/save_file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,7 +15,11 @@ namespace lexivoce::dict {
 QString SortKey(QByteArrayView entry)
 {
     const qsizetype lineEnd = entry.indexOf(QByteArrayView("\r\n"));
-    const QByteArrayView key = lineEnd >= 0 ? entry.sliced(1, lineEnd - 1) : entry;
+    QByteArrayView key = entry;
+    if (lineEnd > 0)
+        key = entry.sliced(1, lineEnd - 1);
+    else if (lineEnd == 0)
+        key = QByteArrayView(); // a piece that begins with its line end (a preamble)
     const QString decoded = DecodeUtf8(key);
     return TrimText(decoded).toString().toLower();
 }
@@ -26,6 +28,76 @@ int CompareEntries(QByteArrayView first, QByteArrayView second)
 {
     const int order = QStringView(SortKey(first)).compare(SortKey(second));
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+namespace {
+
+constexpr QByteArrayView kUtf8Mark("\xEF\xBB\xBF");
+
+bool isLineEnd(char byte)
+{
+    return byte == '\n' || byte == '\r';
+}
+
+// The line around offset as a short, printable text for a message.
+QString lineAround(QByteArrayView bytes, qsizetype offset)
+{
+    qsizetype begin = offset;
+    while (begin > 0 && !isLineEnd(bytes[begin - 1]))
+        --begin;
+    qsizetype end = offset;
+    while (end < bytes.size() && !isLineEnd(bytes[end]))
+        ++end;
+    QString text = QString::fromUtf8(bytes.sliced(begin, end - begin));
+    for (QChar &c : text) {
+        if (c.unicode() < 32)
+            c = u' ';
+    }
+    constexpr qsizetype kMaxChars = 80;
+    text = TrimText(text).toString();
+    if (text.size() > kMaxChars)
+        text = text.left(kMaxChars) + QStringLiteral("...");
+    return text;
+}
+
+// Line number of offset, counting CR LF, LF and a lone CR as one line end
+// each, as the entry view splits lines.
+qsizetype lineNumberOf(QByteArrayView bytes, qsizetype offset)
+{
+    qsizetype line = 1;
+    for (qsizetype i = 0; i < offset; ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+            ++line;
+    }
+    return line;
+}
+
+} // namespace
+
+std::optional<TMidLineAt> FindMidLineAt(QByteArrayView bytes)
+{
+    const char *begin = bytes.data();
+    const char *end = begin + bytes.size();
+    for (const char *p = begin; p < end; ++p) {
+        p = static_cast<const char *>(std::memchr(p, '@', static_cast<size_t>(end - p)));
+        if (!p)
+            break;
+        const qsizetype offset = p - begin;
+        const bool startsLine = offset == 0 || isLineEnd(p[-1])
+                             || (offset == kUtf8Mark.size() && bytes.startsWith(kUtf8Mark));
+        if (!startsLine)
+            return TMidLineAt{offset, lineNumberOf(bytes, offset), lineAround(bytes, offset)};
+    }
+    return std::nullopt;
+}
+
+QString MidLineAtMessage(const QString &dictPath, const TMidLineAt &at)
+{
+    return QStringLiteral("Cannot sort \"%1\". Line %2 holds an @ that does not begin the line, and sorting "
+                          "would tear the line apart there: \"%3\". The file was not changed.")
+        .arg(dictPath)
+        .arg(at.Line)
+        .arg(at.Text);
 }
 
 namespace {
@@ -53,25 +125,24 @@ std::vector<QByteArrayView> splitEntries(QByteArrayView bytes, TJobPacer *pacer)
 
 bool endsWithLineEnd(QByteArrayView entry)
 {
-    return !entry.isEmpty() && (entry.back() == '\n' || entry.back() == '\r');
+    return !entry.isEmpty() && isLineEnd(entry.back());
 }
 
-} // namespace
-
-QByteArray SortDictionaryBytes(QByteArrayView bytes, TJobPacer *pacer)
+// SortDictionaryBytes for bytes without an '@' inside a line.
+QByteArray sortPieces(QByteArrayView bytes, TJobPacer *pacer)
 {
     const std::vector<QByteArrayView> entries = splitEntries(bytes, pacer);
+    const size_t head = std::min(entries.size(), kHeaderPieces);
 
-    std::vector<QString> keys;
-    keys.reserve(entries.size());
-    for (const QByteArrayView entry : entries) {
-        keys.push_back(SortKey(entry));
+    std::vector<QString> keys(entries.size());
+    for (size_t i = head; i < entries.size(); ++i) {
+        keys[i] = SortKey(entries[i]);
         if (pacer)
             pacer->Tick();
     }
 
-    std::vector<std::uint32_t> order(entries.size());
-    std::iota(order.begin(), order.end(), 0u);
+    std::vector<std::uint32_t> order(entries.size() - head);
+    std::iota(order.begin(), order.end(), static_cast<std::uint32_t>(head));
     std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
         if (pacer)
             pacer->Tick();
@@ -80,6 +151,10 @@ QByteArray SortDictionaryBytes(QByteArrayView bytes, TJobPacer *pacer)
 
     QByteArray sorted;
     sorted.reserve(bytes.size() + 2 * static_cast<qsizetype>(entries.size()));
+    // The head stays as it is: no '@' inside a line means that only the last
+    // piece of the file can lack its line end.
+    for (size_t i = 0; i < head; ++i)
+        sorted.append(entries[i]);
     for (const std::uint32_t i : order) {
         sorted.append(entries[i]);
         if (!endsWithLineEnd(entries[i]))
@@ -88,18 +163,24 @@ QByteArray SortDictionaryBytes(QByteArrayView bytes, TJobPacer *pacer)
     return sorted;
 }
 
+} // namespace
+
+QByteArray SortDictionaryBytes(QByteArrayView bytes, TJobPacer *pacer)
+{
+    if (const std::optional<TMidLineAt> at = FindMidLineAt(bytes))
+        throw Error(MidLineAtMessage(QStringLiteral("the dictionary"), *at));
+    return sortPieces(bytes, pacer);
+}
+
 TJobResult SortDictionary(const QString &dictPath, TJobReporter *reporter)
 {
-    if (!QFileInfo(dictPath).isFile())
-        return TJobResult::NoFile;
-
-    TJobPacer pacer(reporter);
-    pacer.Notice(lang::MSG17);
-
     // Held until the new file is in place: no reader can open the old one
     // meanwhile, and a reader that already has it makes this fail at once.
     TLockedFile file;
     const std::int64_t size = OpenWholeDictionary(file, dictPath, TLockedFile::TLock::Exclusive);
+
+    TJobPacer pacer(reporter);
+    pacer.Notice(lang::MSG17);
 
     try {
         QByteArray bytes(size, Qt::Uninitialized);
@@ -114,22 +195,21 @@ TJobResult SortDictionary(const QString &dictPath, TJobReporter *reporter)
         }
         bytes.truncate(done);
 
-        const QByteArray sorted = SortDictionaryBytes(bytes, &pacer);
+        if (const std::optional<TMidLineAt> at = FindMidLineAt(bytes))
+            throw Error(MidLineAtMessage(dictPath, *at));
+        const QByteArray sorted = sortPieces(bytes, &pacer);
         pacer.SetProgress(100);
 
-        QSaveFile out(dictPath);
-        const auto fail = [&] {
-            return Error(WriteFailedMessage(dictPath, out.errorString()));
-        };
-        if (!out.open(QIODevice::WriteOnly))
+        lang::TSaveFile out(dictPath);
+        const auto fail = [&] { return Error(WriteFailedMessage(dictPath, out.ErrorString())); };
+        if (!out.Open())
             throw fail();
         for (qsizetype at = 0; at < sorted.size(); at += kChunk) {
-            const qsizetype n = std::min<qsizetype>(kChunk, sorted.size() - at);
-            if (out.write(sorted.constData() + at, n) != n)
+            if (!out.Write(QByteArrayView(sorted).sliced(at, std::min<qsizetype>(kChunk, sorted.size() - at))))
                 throw fail();
             pacer.Step();
         }
-        if (!out.commit())
+        if (!out.Commit())
             throw fail();
     } catch (const TJobCancelled &) {
         return TJobResult::Cancelled;

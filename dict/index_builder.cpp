@@ -4,9 +4,9 @@
 #include "dict/locked_file.h"
 #include "dict/text.h"
 #include "lang/error.h"
+#include "lang/save_file.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -123,27 +123,31 @@ void TIndexBuilder::WriteLine(std::int64_t offset, std::int64_t length)
 
 TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
 {
-    if (!QFileInfo(dictPath).isFile())
-        return TJobResult::NoFile;
+    TLockedFile dict;
+    const std::int64_t size = OpenWholeDictionary(dict, dictPath, TLockedFile::TLock::Shared);
 
     TJobPacer pacer(reporter);
     pacer.Notice(lang::MSG14);
 
-    TLockedFile dict;
-    const std::int64_t size = OpenWholeDictionary(dict, dictPath, TLockedFile::TLock::Shared);
-
     const QString indexPath = IndexFileName(dictPath);
-    QSaveFile index(indexPath);
-    if (!index.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(indexPath, index.errorString()));
+    // A dictionary named like an index ("words.index") would be replaced by
+    // its own index.
+    if (QFileInfo(dictPath).canonicalFilePath() == QFileInfo(indexPath).canonicalFilePath())
+        throw Error(QStringLiteral("The dictionary \"%1\" has the name of its own index file; give it another "
+                                   "extension (\".dict\").")
+                        .arg(dictPath));
+    lang::TSaveFile index(indexPath);
+    const auto fail = [&] { return Error(WriteFailedMessage(indexPath, index.ErrorString())); };
+    if (!index.Open())
+        throw fail();
 
     constexpr std::int64_t kChunk = 256 * 1024;
     auto buffer = std::make_unique<char[]>(kChunk);
     TIndexBuilder builder;
     const auto flush = [&] {
         const std::string_view lines = builder.Output();
-        if (index.write(lines.data(), static_cast<qint64>(lines.size())) != static_cast<qint64>(lines.size()))
-            throw Error(WriteFailedMessage(indexPath, index.errorString()));
+        if (!index.Write(QByteArrayView(lines.data(), static_cast<qsizetype>(lines.size()))))
+            throw fail();
         builder.ClearOutput();
     };
     pacer.SetProgress(0);
@@ -160,13 +164,12 @@ TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
             pacer.Step();
         }
     } catch (const TJobCancelled &) {
-        index.cancelWriting();
         return TJobResult::Cancelled;
     }
     builder.Finish();
     flush();
-    if (!index.commit())
-        throw Error(WriteFailedMessage(indexPath, index.errorString()));
+    if (!index.Commit())
+        throw fail();
     pacer.SetProgress(100);
     return TJobResult::Done;
 }

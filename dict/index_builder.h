@@ -46,10 +46,14 @@ private:
 };
 
 // Writes the index file of the dictionary at dictPath, replacing an existing
-// one atomically. Speaks MSG14 through the reporter first. Returns NoFile
-// (and says nothing) when there is no file at the path. Throws
-// lexivoce::Error when the dictionary cannot be opened or is 2 GB or larger,
-// or the index cannot be written; an existing index is then left as it was.
+// one only once the new one is complete on the disk (links followed, see
+// lang::TSaveFile). Speaks MSG14 through the reporter once the dictionary is
+// open. Throws lexivoce::Error, with the system's reason, when the
+// dictionary does not exist, is a folder or no regular file, cannot be
+// opened or is 2 GB or larger, or the index cannot be written whole (a full
+// disk); an existing index is then left as it was and nothing else is left
+// behind. Returns Cancelled, with the old index in place, when the reporter
+// asks to stop.
 TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter = nullptr);
 
 } // namespace lexivoce::dict

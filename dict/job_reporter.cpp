@@ -3,7 +3,7 @@
 namespace lexivoce::dict {
 
 TJobPacer::TJobPacer(TJobReporter *reporter)
-    : m_reporter(reporter)
+    : m_reporter(reporter), m_sliceNs(reporter ? reporter->SliceNs() : 0)
 {
     m_clock.start();
 }
@@ -25,7 +25,7 @@ void TJobPacer::Notice(const lang::TMessage &message)
 void TJobPacer::CheckClock()
 {
     m_calls = 0;
-    if (m_clock.nsecsElapsed() < kSliceNs)
+    if (m_clock.nsecsElapsed() < m_sliceNs)
         return;
     if (!m_reporter->ProcessEvents())
         throw TJobCancelled();

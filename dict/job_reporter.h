@@ -23,11 +23,15 @@ public:
     // Called about every 10 ms of work, never per byte. Return false to
     // cancel the job; the files are then left as they were.
     virtual bool ProcessEvents() { return true; }
+
+    // The work between two ProcessEvents calls, in nanoseconds. A reporter
+    // that returns 0 is asked at every step: a test cancels a job at a
+    // chosen step whatever the machine's speed.
+    virtual qint64 SliceNs() const { return 10'000'000; }
 };
 
 enum class TJobResult {
     Done,
-    NoFile,    // no file at the path: nothing was said or written
     Cancelled, // ProcessEvents asked to stop: nothing was changed
 };
 
@@ -61,11 +65,11 @@ public:
 
 private:
     static constexpr int kCallsPerClockCheck = 64;
-    static constexpr qint64 kSliceNs = 10'000'000;
 
     void CheckClock();
 
     TJobReporter *m_reporter;
+    qint64 m_sliceNs;
     QElapsedTimer m_clock;
     int m_calls = 0;
     int m_percent = -1;

@@ -48,15 +48,23 @@ void TLockedFile::Open(const QString &path, TLock lock)
 {
     Close();
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: opening a FIFO for reading would wait for a writer.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         const int error = errno;
+        if (error == ENOENT)
+            throw Error(QStringLiteral("The file \"%1\" does not exist.").arg(path));
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, systemError(error)));
     }
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const bool folder = S_ISDIR(info.st_mode);
         ::close(fd);
-        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, systemError(EISDIR)));
+        if (folder)
+            throw Error(QStringLiteral("\"%1\" is a folder, not a file.").arg(path));
+        throw Error(QStringLiteral("\"%1\" is not a regular file (a pipe or a device, for one); "
+                                   "Lexivoce reads only regular files.")
+                        .arg(path));
     }
     const int operation = (lock == TLock::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
     if (::flock(fd, operation) != 0) {
@@ -66,6 +74,8 @@ void TLockedFile::Open(const QString &path, TLock lock)
             throw Error(QStringLiteral("The file \"%1\" is in use by another program.").arg(path));
         throw Error(QStringLiteral("Cannot lock file \"%1\". %2").arg(path, systemError(error)));
     }
+    // Reads of a regular file never block; the flag is dropped all the same.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
     m_path = path;
 }

@@ -22,8 +22,10 @@ public:
     TLockedFile(const TLockedFile &) = delete;
     TLockedFile &operator=(const TLockedFile &) = delete;
 
-    // Throws lexivoce::Error when the file cannot be opened ("Cannot open
-    // file ...") or another handle holds a conflicting lock ("... is in use").
+    // Throws lexivoce::Error when the file does not exist, is a folder or
+    // anything else but a regular file (a FIFO is refused, never waited
+    // for), cannot be opened ("Cannot open file ...", with the system's
+    // reason) or another handle holds a conflicting lock ("... is in use").
     void Open(const QString &path, TLock lock);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
@@ -53,7 +55,8 @@ inline constexpr std::int64_t kMaxDictionarySize = 0x7FFFFFFF;
 // Throws like TLockedFile::Open, and when the file is too large to index.
 std::int64_t OpenWholeDictionary(TLockedFile &file, const QString &path, TLockedFile::TLock lock);
 
-// The error text for a file that could not be written.
+// The error text for a file that could not be written; reason is the
+// system's ("No space left on device").
 QString WriteFailedMessage(const QString &path, const QString &reason);
 
 } // namespace lexivoce::dict

@@ -1,16 +1,22 @@
 #include "lang/ini_file.h"
 
 #include "lang/error.h"
+#include "lang/save_file.h"
 
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
+#include <optional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace lexivoce::lang {
 
@@ -22,6 +28,8 @@ namespace {
 struct Stamp
 {
     bool exists = false;
+    int statError = 0;            // why the file could not be looked at
+    mode_t mode = 0;
     qint64 size = 0;
     qint64 mtimeNs = 0;
     qint64 ctimeNs = 0;
@@ -35,9 +43,15 @@ Stamp stampOf(const QString &fileName)
 {
     Stamp stamp;
     struct stat st {};
-    if (::stat(QFile::encodeName(fileName).constData(), &st) != 0)
+    if (::stat(QFile::encodeName(fileName).constData(), &st) != 0) {
+        // A missing file, or a path through a file, is a file not yet
+        // written; anything else is a file we cannot look at.
+        if (errno != ENOENT && errno != ENOTDIR)
+            stamp.statError = errno;
         return stamp;
+    }
     stamp.exists = true;
+    stamp.mode = st.st_mode;
     stamp.size = st.st_size;
     stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     stamp.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
@@ -98,8 +112,21 @@ QString valueOfLine(const QString &line)
     return trimBlanks(QStringView(line).sliced(eq + 1)).toString();
 }
 
-QString decode(const QByteArray &bytes)
+const char kFormatsWeRead[] = "Lexivoce reads UTF-16 little-endian with its byte-order mark, UTF-8 and 8-bit text";
+
+// The text of the file's bytes, or an empty optional with *problem set when
+// the bytes are in a form we do not read: rewriting such a file from what we
+// made of it would mangle it.
+std::optional<QString> decode(const QByteArray &bytes, QString *problem)
 {
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)) || bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4))) {
+        *problem = QStringLiteral("It is UTF-32 text; ") + QLatin1String(kFormatsWeRead);
+        return std::nullopt;
+    }
+    if (bytes.startsWith("\xFE\xFF")) {
+        *problem = QStringLiteral("It is UTF-16 big-endian text; ") + QLatin1String(kFormatsWeRead);
+        return std::nullopt;
+    }
     if (bytes.startsWith("\xFF\xFE")) {
         // Code units are taken as they are, lone surrogates included, so that
         // a rewrite gives back the very same units; an odd last byte is lost.
@@ -108,6 +135,12 @@ QString decode(const QByteArray &bytes)
         qFromLittleEndian<char16_t>(bytes.constData() + 2, units, text.data());
         return text;
     }
+    if (bytes.contains('\0')) {
+        *problem = QStringLiteral("It holds NUL bytes, so it is UTF-16 without its byte-order mark or no text "
+                                  "at all; ")
+                 + QLatin1String(kFormatsWeRead);
+        return std::nullopt;
+    }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.sliced(3));
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -115,6 +148,42 @@ QString decode(const QByteArray &bytes)
     if (!utf8.hasError())
         return text;
     return QString::fromLatin1(bytes);
+}
+
+QString readErrorMessage(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("Cannot read \"%1\". %2.").arg(fileName, reason);
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The whole file, or the system's error number.
+int readWhole(const QString &fileName, QByteArray *bytes)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    constexpr qsizetype kChunk = 64 * 1024;
+    for (;;) {
+        const qsizetype at = bytes->size();
+        bytes->resize(at + kChunk);
+        const ssize_t n = ::read(fd, bytes->data() + at, kChunk);
+        if (n < 0 && errno == EINTR) {
+            bytes->truncate(at);
+            continue;
+        }
+        bytes->truncate(at + std::max<ssize_t>(n, 0));
+        if (n <= 0) {
+            error = n < 0 ? errno : 0;
+            break;
+        }
+    }
+    ::close(fd);
+    return error;
 }
 
 QStringList splitLines(const QString &text)
@@ -178,7 +247,7 @@ struct TIniFile::Content
     };
 
     Stamp stamp;
-    bool unreadable = false;      // exists but could not be read
+    QString readError;            // the file exists but we do not read it
     QStringList lines;
     QList<Section> sections;
     QHash<QString, qsizetype> firstSection; // folded name -> index in sections
@@ -259,39 +328,43 @@ const TIniFile::Content &TIniFile::Load() const
     // The stamp is taken before reading: a change made while we read shows
     // up as a different stamp on the next call and is read then.
     const Stamp stamp = stampOf(m_fileName);
-    if (m_cache && m_cache->stamp == stamp)
-        return *m_cache;
-
-    auto content = std::make_unique<Content>();
-    content->stamp = stamp;
-    if (stamp.exists) {
-        QFile file(m_fileName);
+    if (!m_cache || m_cache->stamp != stamp) {
+        auto content = std::make_unique<Content>();
+        content->stamp = stamp;
+        QString reason;
         QByteArray bytes;
-        if (file.open(QIODevice::ReadOnly)) {
-            bytes = file.readAll();
-            content->unreadable = file.error() != QFileDevice::NoError;
-        } else {
-            content->unreadable = true;
-        }
-        if (!content->unreadable) {
-            content->lines = splitLines(decode(bytes));
+        if (stamp.statError != 0) {
+            reason = systemReason(stamp.statError);
+        } else if (!stamp.exists) {
+            // Reads as empty; the first write creates it.
+        } else if (S_ISDIR(stamp.mode)) {
+            reason = QStringLiteral("It is a folder");
+        } else if (!S_ISREG(stamp.mode)) {
+            reason = QStringLiteral("It is not a regular file");
+        } else if (const int error = readWhole(m_fileName, &bytes)) {
+            reason = systemReason(error);
+        } else if (const std::optional<QString> text = decode(bytes, &reason)) {
+            content->lines = splitLines(*text);
             content->index();
         }
+        if (!reason.isEmpty())
+            content->readError = readErrorMessage(m_fileName, reason);
+        m_cache = std::move(content);
     }
-    m_cache = std::move(content);
+    if (!m_cache->readError.isEmpty())
+        throw Error(m_cache->readError);
     return *m_cache;
 }
 
 void TIniFile::Save(const Content &content)
 {
-    QSaveFile file(m_fileName);
-    const QByteArray bytes = encode(content.lines);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    TSaveFile file(m_fileName);
+    if (!file.Open() || !file.Write(encode(content.lines)) || !file.Commit())
         throw Error(WriteErrorMessage(m_fileName));
 
     auto saved = std::make_unique<Content>(content);
     saved->stamp = stampOf(m_fileName);
-    saved->unreadable = false;
+    saved->readError.clear();
     saved->index();
     m_cache = std::move(saved);
 }
@@ -356,12 +429,14 @@ void TIniFile::WriteString(const QString &section, const QString &key, const QSt
     const QString sectionName = trimBlanks(singleLine(section)).toString();
     const QString keyName = trimBlanks(singleLine(key)).toString();
     const QString cleanValue = singleLine(value);
+    // Such a line would read back as a section header, a comment, another
+    // key or nothing at all.
+    if (keyName.isEmpty() || keyName.front() == u'[' || keyName.front() == u';' || keyName.contains(u'='))
+        throw Error(QStringLiteral("Unable to write to %1: \"%2\" cannot be a key name (a key name is not empty, "
+                                   "does not begin with \"[\" or \";\" and holds no \"=\").")
+                        .arg(m_fileName, keyName));
 
-    const Content &current = Load();
-    if (current.unreadable)
-        throw Error(WriteErrorMessage(m_fileName));
-
-    Content changed = current;
+    Content changed = Load();
     if (const Content::Section *found = changed.find(sectionName)) {
         const qsizetype line = found->keys.value(keyName.toCaseFolded(), -1);
         if (line >= 0) {
@@ -386,11 +461,7 @@ void TIniFile::WriteInteger(const QString &section, const QString &key, int valu
 
 void TIniFile::EraseSection(const QString &section)
 {
-    const Content &current = Load();
-    if (current.unreadable)
-        throw Error(WriteErrorMessage(m_fileName));
-
-    Content changed = current;
+    Content changed = Load();
     const QString folded = foldName(singleLine(section));
     // From the back, so that the line numbers of earlier sections stay valid.
     for (qsizetype i = changed.sections.size() - 1; i >= 0; --i) {

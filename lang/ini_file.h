@@ -14,17 +14,20 @@ namespace lexivoce::lang {
 // mark) and, failing those, 8-bit text (Latin-1). Writing always produces
 // UTF-16LE with the mark and CR LF line ends: before the first write a missing
 // file is created and a file in another encoding is converted, its sections
-// intact.
+// intact. A file that exists but cannot be read, or is in a form we do not
+// read (a folder, UTF-16 big-endian or without its mark, UTF-32), makes every
+// read and write raise lexivoce::Error("Cannot read "<file name>". <reason>.");
+// it is never rewritten.
 //
 // Section and key names match without regard to letter case; values come back
 // as stored (blanks around them trimmed). A new section is appended at the end
 // of the file, a new key at the end of its section, an existing key is replaced
 // in place; comments and unknown lines are kept.
 //
-// Every write goes to the file at once and atomically (a temporary file in the
-// same folder renamed over the original), so a crash or a full disk never
-// leaves a half-written file. A failed write raises lexivoce::Error with the
-// message "Unable to write to <file name>".
+// Every write goes to the file at once and whole (TSaveFile: a temporary file
+// in the same folder, checked to the last byte, takes the original's place),
+// so a crash or a full disk never leaves a half-written file. A failed write
+// raises lexivoce::Error with the message "Unable to write to <file name>".
 //
 // The object holds only its file name and a parsed copy of the file, reloaded
 // whenever the file on disk changes. Not thread-safe; one thread at a time.
@@ -40,7 +43,8 @@ public:
     const QString &FileName() const { return m_fileName; }
 
     // Section names in file order, each once (the first spelling wins). A
-    // missing or unreadable file gives an empty list.
+    // missing file gives an empty list. Every read throws when the file
+    // cannot be read (see above).
     QStringList ReadSections() const;
 
     // Key names of one section in file order; empty when the section is absent.
@@ -61,7 +65,9 @@ public:
 
     // Throws lexivoce::Error("Unable to write to %s") on failure. Line breaks
     // inside section, key or value become blanks, so that a value can never
-    // inject lines into the file.
+    // inject lines into the file. A key name that the format cannot hold
+    // (empty, beginning with "[" or ";", or holding "=") is refused with an
+    // error that names it, and nothing is written.
     void WriteString(const QString &section, const QString &key, const QString &value);
 
     // Writes the decimal text of value; fails like WriteString.

@@ -72,14 +72,24 @@ public:
     }
     void Progress(int percent) override
     {
-        if (m_terminal)
-            print(stderr, QStringLiteral("\r%1 %").arg(percent) + (percent == 100 ? QStringLiteral("\n") : QString()));
+        if (!m_terminal)
+            return;
+        print(stderr, QStringLiteral("\r%1 %").arg(percent));
+        m_midLine = percent != 100;
+        if (!m_midLine)
+            print(stderr, QStringLiteral("\n"));
     }
 
-    bool IsTerminal() const { return m_terminal; }
+    void EndLine()
+    {
+        if (m_midLine)
+            print(stderr, QStringLiteral("\n"));
+        m_midLine = false;
+    }
 
 private:
     bool m_terminal;
+    bool m_midLine = false;
 };
 
 // Splits "--flag" and "--option VALUE" options off the arguments.
@@ -130,11 +140,15 @@ int commandIndex(const Arguments &args)
     args.Expect(1);
     const QString &file = args.Values[0];
     ConsoleReporter reporter;
-    if (args.Flags.contains(QLatin1String("--sort"))
-        && dict::SortDictionary(file, &reporter) == dict::TJobResult::NoFile)
-        throw Error(QStringLiteral("%1: no such file").arg(file));
-    if (dict::BuildIndex(file, &reporter) == dict::TJobResult::NoFile)
-        throw Error(QStringLiteral("%1: no such file").arg(file));
+    try {
+        if (args.Flags.contains(QLatin1String("--sort")))
+            dict::SortDictionary(file, &reporter);
+        dict::BuildIndex(file, &reporter);
+    } catch (...) {
+        // The error gets a line of its own, not the end of a progress line.
+        reporter.EndLine();
+        throw;
+    }
     reporter.Notice(lang::MSG15);
     return kExitOk;
 }

@@ -1,12 +1,18 @@
 #include "dict/index_builder.h"
 #include "dict/locked_file.h"
 #include "lang/error.h"
+#include "tests/support/errors.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lexivoce::dict {
@@ -70,10 +76,12 @@ struct Recorder : TJobReporter
     QStringList Notices;
     QList<int> Percents;
     int EventsUntilCancel = -1;
+    qint64 Slice = 10'000'000;
 
     void Notice(const lang::TMessage &message) override { Notices.append(message.Text()); }
     void Progress(int percent) override { Percents.append(percent); }
     bool ProcessEvents() override { return EventsUntilCancel < 0 || EventsUntilCancel-- > 0; }
+    qint64 SliceNs() const override { return Slice; }
 };
 
 TEST_F(BuildIndexTest, WritesTheIndexBesideTheDictionaryAndReportsProgress)
@@ -92,12 +100,27 @@ TEST_F(BuildIndexTest, WritesTheIndexBesideTheDictionaryAndReportsProgress)
     EXPECT_TRUE(std::is_sorted(recorder.Percents.begin(), recorder.Percents.end()));
 }
 
-TEST_F(BuildIndexTest, MissingDictionarySaysAndWritesNothing)
+TEST_F(BuildIndexTest, WhatIsNoDictionaryIsNamedAndNothingIsWritten)
 {
-    Recorder recorder;
-    EXPECT_EQ(BuildIndex(QStringLiteral("none.dict"), &recorder), TJobResult::NoFile);
-    EXPECT_TRUE(recorder.Notices.isEmpty());
-    EXPECT_FALSE(QFile::exists(QStringLiteral("none.index")));
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("folder.dict")));
+    ASSERT_EQ(::mkfifo("pipe.dict", 0600), 0);
+    const struct {
+        QString Dictionary;
+        QString Error;
+    } cases[] = {
+        {QStringLiteral("none.dict"), QStringLiteral("The file \"none.dict\" does not exist.")},
+        {QStringLiteral("folder.dict"), QStringLiteral("\"folder.dict\" is a folder, not a file.")},
+        // Refused at once: opening a FIFO to read would wait for a writer.
+        {QStringLiteral("pipe.dict"), QStringLiteral("\"pipe.dict\" is not a regular file (a pipe or a device, for "
+                                                     "one); Lexivoce reads only regular files.")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Dictionary.toStdString());
+        Recorder recorder;
+        EXPECT_EQ(test::ErrorOf([&] { BuildIndex(c.Dictionary, &recorder); }), c.Error);
+        EXPECT_TRUE(recorder.Notices.isEmpty());
+        EXPECT_FALSE(QFile::exists(IndexFileName(c.Dictionary)));
+    }
 }
 
 TEST_F(BuildIndexTest, FailuresLeaveTheOldIndex)
@@ -115,24 +138,71 @@ TEST_F(BuildIndexTest, FailuresLeaveTheOldIndex)
     // An index that cannot be created (its name is taken by a folder).
     ASSERT_TRUE(QDir().mkdir(QStringLiteral("b.index")));
     WriteFile(QStringLiteral("b.dict"), "@a\r\n");
-    EXPECT_THROW(BuildIndex(QStringLiteral("b.dict")), Error);
+    EXPECT_EQ(test::ErrorOf([] { BuildIndex(QStringLiteral("b.dict")); }),
+              QStringLiteral("Cannot write file \"b.index\". It is a folder"));
+
+    // A dictionary that would be its own index.
+    WriteFile(QStringLiteral("words.index"), "@a\r\n");
+    EXPECT_EQ(test::ErrorOf([] { BuildIndex(QStringLiteral("words.index")); }),
+              QStringLiteral("The dictionary \"words.index\" has the name of its own index file; give it another "
+                             "extension (\".dict\")."));
+    EXPECT_EQ(ReadFile(QStringLiteral("words.index")), QByteArray("@a\r\n"));
+    QFile::remove(QStringLiteral("words.index"));
+
+    // A write refused half-way, as a full disk refuses it (the tiny file
+    // system tests of lexivoce-dict have the real thing).
+    QByteArray dictionary;
+    for (int i = 0; i < 20000; ++i)
+        dictionary += "@word" + QByteArray::number(i) + "\r\n-m\r\n";
+    WriteFile(QStringLiteral("a.dict"), dictionary);
+    rlimit previous {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString error = test::ErrorOf([] { BuildIndex(QStringLiteral("a.dict")); });
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(error, QStringLiteral("Cannot write file \"a.index\". File too large"));
+    EXPECT_EQ(ReadFile(QStringLiteral("a.index")), QByteArray("old"));
+    EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Hidden),
+              QStringList({QStringLiteral("a.dict"), QStringLiteral("a.index"), QStringLiteral("b.dict")}));
+}
+
+TEST_F(BuildIndexTest, AnIndexReachedThroughALinkIsRewrittenAtItsTarget)
+{
+    WriteFile(QStringLiteral("d.dict"), "@a\r\n");
+    WriteFile(QStringLiteral("elsewhere.index"), "old");
+    ASSERT_TRUE(QFile::link(QStringLiteral("elsewhere.index"), QStringLiteral("d.index")));
+    EXPECT_EQ(BuildIndex(QStringLiteral("d.dict")), TJobResult::Done);
+    EXPECT_TRUE(QFileInfo(QStringLiteral("d.index")).isSymLink());
+    EXPECT_EQ(ReadFile(QStringLiteral("elsewhere.index")), QByteArray("a\tA\tE"));
 }
 
 TEST_F(BuildIndexTest, CancellingKeepsTheOldIndex)
 {
-    // Large enough that the build takes more than one time slice.
+    // Four chunks of the file: the reporter, asked after each, stops the
+    // build after the first, the second or the third.
     QByteArray dictionary;
-    for (int i = 0; i < 400000; ++i)
-        dictionary += "@w" + QByteArray::number(i) + "\r\n-m\r\n";
+    while (dictionary.size() < 4 * 256 * 1024 - 100)
+        dictionary += "@w" + QByteArray::number(dictionary.size()) + "\r\n-m\r\n";
     WriteFile(QStringLiteral("c.dict"), dictionary);
     WriteFile(QStringLiteral("c.index"), "old");
+    for (const int events : {0, 1, 2}) {
+        SCOPED_TRACE(events);
+        Recorder recorder;
+        recorder.Slice = 0;
+        recorder.EventsUntilCancel = events;
+        EXPECT_EQ(BuildIndex(QStringLiteral("c.dict"), &recorder), TJobResult::Cancelled);
+        EXPECT_EQ(ReadFile(QStringLiteral("c.index")), QByteArray("old"));
+        EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Hidden),
+                  QStringList({QStringLiteral("c.dict"), QStringLiteral("c.index")}));
+    }
     Recorder recorder;
-    recorder.EventsUntilCancel = 0;
-    const TJobResult result = BuildIndex(QStringLiteral("c.dict"), &recorder);
-    if (result == TJobResult::Done)
-        GTEST_SKIP() << "the build finished within one time slice";
-    EXPECT_EQ(result, TJobResult::Cancelled);
-    EXPECT_EQ(ReadFile(QStringLiteral("c.index")), QByteArray("old"));
+    recorder.Slice = 0;
+    EXPECT_EQ(BuildIndex(QStringLiteral("c.dict"), &recorder), TJobResult::Done);
+    EXPECT_EQ(ReadFile(QStringLiteral("c.index")), indexOf(dictionary));
 }
 
 TEST(IndexFileName, ReplacesTheExtensionOfTheFileNameOnly)

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the ini reader, then writes one value and checks
 // that the write neither lost a section nor failed to read back.
+#include "lang/error.h"
 #include "lang/ini_file.h"
 
 #include <QFile>
@@ -37,7 +38,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     TIniFile ini(iniPath());
-    const QStringList sections = ini.ReadSections();
+    QStringList sections;
+    try {
+        sections = ini.ReadSections();
+    } catch (const lexivoce::Error &) {
+        // Bytes in a form we do not read are refused for writing as well,
+        // and left as they are.
+        try {
+            ini.WriteString(QStringLiteral("Fuzz"), QStringLiteral("Key"), QStringLiteral("v"));
+        } catch (const lexivoce::Error &) {
+            QFile file(iniPath());
+            check(file.open(QIODevice::ReadOnly));
+            check(file.readAll() == QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+            return 0;
+        }
+        std::abort();
+    }
     for (const QString &section : sections) {
         check(ini.SectionExists(section));
         const QStringList keys = ini.ReadSection(section);

@@ -10,6 +10,7 @@
 #include <QStringEncoder>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <climits>
 #include <csignal>
@@ -247,6 +248,81 @@ TEST_F(IniFileTest, FullDiskLeavesTheFileUntouched)
     EXPECT_EQ(ReadFile(kIni), original);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList(kIni));
     EXPECT_EQ(ini.ReadString(QStringLiteral("S"), QStringLiteral("k"), QString()), QStringLiteral("old"));
+}
+
+TEST_F(IniFileTest, FilesWeDoNotReadAreReportedAndNeverRewritten)
+{
+    const QString utf16Text = QStringLiteral("[S]\r\nk=v\r\n");
+    const QString formats = QStringLiteral("Lexivoce reads UTF-16 little-endian with its byte-order mark, UTF-8 and "
+                                           "8-bit text.");
+    const struct {
+        const char *name;
+        QByteArray bytes; // empty: a folder
+        QString reason;
+    } cases[] = {
+        {"a folder", QByteArray(), QStringLiteral("It is a folder.")},
+        {"UTF-16 big-endian", QByteArray("\xFE\xFF") + QStringEncoder(QStringEncoder::Utf16BE).encode(utf16Text),
+         QStringLiteral("It is UTF-16 big-endian text; ") + formats},
+        {"UTF-16 without its mark", QStringEncoder(QStringEncoder::Utf16LE).encode(utf16Text),
+         QStringLiteral("It holds NUL bytes, so it is UTF-16 without its byte-order mark or no text at all; ")
+             + formats},
+        {"UTF-32", QByteArray("\xFF\xFE\0\0", 4) + QStringEncoder(QStringEncoder::Utf32LE).encode(utf16Text),
+         QStringLiteral("It is UTF-32 text; ") + formats},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(kIni);
+        QDir().rmdir(kIni);
+        if (c.bytes.isEmpty())
+            ASSERT_TRUE(QDir().mkdir(kIni));
+        else
+            WriteFile(kIni, c.bytes);
+        const QString expected = QStringLiteral("Cannot read \"test.ini\". ") + c.reason;
+        TIniFile ini(kIni);
+        EXPECT_EQ(ErrorOf([&] { ini.ReadSections(); }), expected);
+        EXPECT_EQ(ErrorOf([&] { ini.ReadString(QStringLiteral("S"), QStringLiteral("k"), QString()); }), expected);
+        EXPECT_EQ(ErrorOf([&] { ini.ReadInteger(QStringLiteral("S"), QStringLiteral("k"), 0); }), expected);
+        EXPECT_EQ(ErrorOf([&] { ini.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("x")); }),
+                  expected);
+        EXPECT_EQ(ErrorOf([&] { ini.EraseSection(QStringLiteral("S")); }), expected);
+        EXPECT_EQ(ReadFile(kIni), c.bytes);
+        EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Hidden), c.bytes.isEmpty() ? QStringList() : QStringList(kIni));
+    }
+
+    if (::geteuid() != 0) {
+        WriteFile(QStringLiteral("locked.ini"), "[S]\nk=v\n");
+        ASSERT_TRUE(QFile::setPermissions(QStringLiteral("locked.ini"), QFile::WriteOwner));
+        EXPECT_EQ(ErrorOf([] { TIniFile(QStringLiteral("locked.ini")).ReadSections(); }),
+                  QStringLiteral("Cannot read \"locked.ini\". Permission denied."));
+    }
+}
+
+TEST_F(IniFileTest, KeyNamesTheFormatCannotHoldAreRefused)
+{
+    TIniFile ini(kIni);
+    ini.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
+    const QByteArray before = ReadFile(kIni);
+    const QString refused[] = {QStringLiteral("[Evil]"), QStringLiteral("a=b"), QStringLiteral(";note"),
+                               QStringLiteral(" ;note"), QString(), QStringLiteral("  "), QStringLiteral("\r\n")};
+    for (const QString &key : refused) {
+        SCOPED_TRACE(key.toStdString());
+        for (int i = 0; i < 2; ++i) {
+            const QString error =
+                ErrorOf([&] { ini.WriteString(QStringLiteral("S"), key, QStringLiteral("]x")); });
+            EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to write to test.ini: \"") + key.trimmed() + u'"'))
+                << error.toStdString();
+            EXPECT_EQ(ErrorOf([&] { ini.WriteInteger(QStringLiteral("New"), key, 1); }), error);
+        }
+        EXPECT_EQ(ReadFile(kIni), before);
+    }
+    // What the format can hold is written and read back.
+    const QString held[] = {QStringLiteral("a[1]"), QStringLiteral("x;y"), QStringLiteral("]"),
+                            QString::fromUtf8("từ điển")};
+    for (const QString &key : held) {
+        ini.WriteString(QStringLiteral("S"), key, QStringLiteral("[v]=1"));
+        EXPECT_EQ(TIniFile(kIni).ReadString(QStringLiteral("S"), key, QString()), QStringLiteral("[v]=1"));
+    }
+    EXPECT_EQ(TIniFile(kIni).ReadSections(), QStringList(QStringLiteral("S")));
 }
 
 TEST_F(IniFileTest, SeesTheFileRewrittenBehindItsBack)

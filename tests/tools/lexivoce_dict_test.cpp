@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -90,6 +91,37 @@ TEST_F(LexivoceDictTest, ErrorsAreOneLineAndExitOne)
     ASSERT_EQ(run({QStringLiteral("index"), QStringLiteral("sample.dict")}).Exit, 0);
     EXPECT_EQ(run({QStringLiteral("render"), QStringLiteral("sample.dict"), QStringLiteral("5")}).Exit, 1);
     EXPECT_EQ(run({QStringLiteral("--help")}).Exit, 0);
+}
+
+TEST_F(LexivoceDictTest, IndexSaysWhyItCannot)
+{
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("folder.dict")));
+    const QByteArray torn = "@00-info\r\n@01-author\r\n@02-licence\r\n@mail\r\n-gửi thư cho user@example.com\r\n";
+    WriteFile(QStringLiteral("torn.dict"), torn);
+    const struct {
+        QStringList Arguments;
+        QString Error;
+    } cases[] = {
+        {{QStringLiteral("index"), QStringLiteral("missing.dict")},
+         QStringLiteral("The file \"missing.dict\" does not exist.")},
+        {{QStringLiteral("index"), QStringLiteral("--sort"), QStringLiteral("folder.dict")},
+         QStringLiteral("\"folder.dict\" is a folder, not a file.")},
+        {{QStringLiteral("index"), QStringLiteral("--sort"), QStringLiteral("torn.dict")},
+         QString::fromUtf8("Cannot sort \"torn.dict\". Line 5 holds an @ that does not begin the line, and sorting "
+                           "would tear the line apart there: \"-gửi thư cho user@example.com\". The file was not "
+                           "changed.")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Arguments.join(u' ').toStdString());
+        const Run result = run(c.Arguments);
+        EXPECT_EQ(result.Exit, 1);
+        EXPECT_EQ(result.Err, QStringLiteral("lexivoce-dict: ") + c.Error + u'\n');
+    }
+    EXPECT_EQ(ReadFile(QStringLiteral("torn.dict")), torn);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("torn.index")));
+    // Without sorting, the index reads the file as it is.
+    EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("torn.dict")}).Exit, 0);
+    EXPECT_EQ(run({QStringLiteral("find"), QStringLiteral("torn.dict"), QStringLiteral("example.com")}).Exit, 0);
 }
 
 } // namespace
