@@ -394,7 +394,13 @@ void TfrmMainDict::ApplyInterfaceVoice(int pitch, int speed)
 
 void TfrmMainDict::LoadLocalStrings(const QString &code)
 {
-    spInterface->Words = speech::LoadLocalStrings(lang::LanguageFileName(code));
+    try {
+        spInterface->Words = speech::LoadLocalStrings(lang::LanguageFileName(code));
+    } catch (const Error &error) {
+        // The screen reader still needs its words: the built-in ones.
+        spInterface->LoadDefaultWords();
+        dialogs::ShowError(error.message());
+    }
 }
 
 void TfrmMainDict::BuildLanguageMenu()
@@ -417,9 +423,14 @@ void TfrmMainDict::BuildLanguageMenu()
     mnu2ndLang->setCheckable(true);
     mnu2ndLang->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     mnu2ndLang->setData(QFileInfo(match).suffix().left(3));
-    const lang::TIniFile file(folder.filePath(match));
-    mnu2ndLang->setText(file.ReadString(QString::fromLatin1(LanguageSectionKeys::Section), InterfaceLanguage,
-                                        QString::fromLatin1(LanguageSectionKeys::UnknownName)));
+    QString name = QString::fromLatin1(LanguageSectionKeys::UnknownName);
+    try {
+        name = lang::TIniFile(folder.filePath(match))
+                   .ReadString(QString::fromLatin1(LanguageSectionKeys::Section), InterfaceLanguage, name);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+    }
+    mnu2ndLang->setText(name);
     mnuConfig->insertAction(nullptr, mnu2ndLang);
     m_languageGroup->addAction(mnu2ndLang);
     connect(mnu2ndLang, &QAction::triggered, this, [this] { mnuEnglishClick(mnu2ndLang); });

@@ -71,7 +71,17 @@ void TLocalize::Create(const QString &fileName)
 
 QString TLocalize::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    const QString value = TIniFile::ReadString(section, key, QString());
+    QString value;
+    try {
+        value = TIniFile::ReadString(section, key, QString());
+    } catch (const Error &error) {
+        // A file we cannot read (a folder in the way, another encoding) is
+        // not written either; the built-in text serves.
+        if (!m_writeBackFailed && OnWriteBackFailed)
+            OnWriteBackFailed(error.message());
+        m_writeBackFailed = true;
+        return defaultValue;
+    }
     if (!value.isEmpty())
         return value;
     if (WriteBackDefaults && !m_writeBackFailed) {

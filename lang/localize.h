@@ -37,9 +37,9 @@ public:
     // The value, or defaultValue when the key is missing or empty; then the
     // default is also written into the file (when WriteBackDefaults). Writing
     // back is a service to translators, never a reason to lose a text: when
-    // it fails (a read-only folder, a full disk) the default is returned all
-    // the same, OnWriteBackFailed hears of it once, and this file is not
-    // written again.
+    // it fails (a read-only folder, a full disk), or the file cannot be read
+    // at all, the default is returned all the same, OnWriteBackFailed hears
+    // of it once, and this file is not written again.
     QString ReadString(const QString &section, const QString &key,
                        const QString &defaultValue) const override;
 
