@@ -7,6 +7,7 @@ const QList<TMessage> &AllMessages()
     static const QList<TMessage> messages = {
         MSG01, MSG02, MSG03, MSG04, MSG05, MSG06, MSG07, MSG08, MSG09, MSG10, MSG11, MSG12, MSG13, MSG14, MSG15,
         MSG16, MSG17, MSG18, MSG19, MSG20, MSG21, MSG22, MSG23, MSG24, MSG25,
+        MSG26, MSG27, MSG28,
         MSGFILEDLG001, MSGFILEDLG002, MSGFILEDLG003, MSGFILEDLG004, MSGFILEDLG005,
         CtlStatusBar, CtlDocFileType, CtlOpenFileDialog, CtlOpenDlgOK, CtlSaveDlgOK,
     };

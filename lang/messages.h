@@ -57,6 +57,13 @@ inline constexpr TMessage MSG23{kMessages, "MSG23", "Top of the entry"};
 inline constexpr TMessage MSG24{kMessages, "MSG24", "End of the entry"};
 // Translators: said when the window hides; %s is the hot key, "Ctrl+F12".
 inline constexpr TMessage MSG25{kMessages, "MSG25", "Lexivoce is hidden. Press %s to come back"};
+// Asked with Yes and No when a look-up found another word's entry, or none,
+// where the index said the word's entry was.
+inline constexpr TMessage MSG26{kMessages, "MSG26", "The index of this dictionary is out of date. Rebuild it now?"};
+// Translators: %s is the dictionary's name.
+inline constexpr TMessage MSG27{kMessages, "MSG27",
+                                "The index of %s dictionary is older than the dictionary and may be out of date"};
+inline constexpr TMessage MSG28{kMessages, "MSG28", "This entry is too long; only its beginning is shown"};
 
 // The file dialog's messages; like its captions, Vietnamese by default.
 inline constexpr TMessage MSGFILEDLG001{kMessages, "MSGFILEDLG001", "Không có tập tin trong thư mục."};
