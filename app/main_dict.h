@@ -210,6 +210,12 @@ private:
     void CreateMenu();
     void TntFormShow();
     void OnIndexLoadPosted();
+    // The fetched entry is not word's: says so and offers, with Yes and No,
+    // to rebuild the index; asked after the current look-up has finished.
+    void OfferIndexRebuild(const QString &word);
+    // Rebuilds the active dictionary's index, reloads the word list and
+    // looks word up again.
+    void RebuildIndex(const QString &word);
     void ApplyActiveDictionarySpeech();
     void ClearHistory();
     void SetBackForward();
@@ -252,6 +258,7 @@ private:
     QActionGroup *m_dictionaryGroup = nullptr;
     QActionGroup *m_languageGroup = nullptr;
     bool m_shown = false;
+    bool m_rebuildOffered = false;
     // Clipboard text waiting for the window to become active: the window
     // announces itself first, then the entry is shown and read.
     QString m_pendingLookup;
