@@ -43,7 +43,7 @@ int runMainWindow(const QStringList &arguments, app::TStartupVoice &voice)
         if (app::TSingleInstance::SendActivate(profile.Directory))
             return 0;
         dialogs::ShowError(
-            app::FormatMessage(voice.Text(lang::MSG36), QDir::toNativeSeparators(profile.Directory)));
+            app::FormatMessage(voice.Text(lang::MSG30), QDir::toNativeSeparators(profile.Directory)));
         return 1;
     }
     // --activate with nothing running starts the program: a key bound to it

@@ -357,7 +357,7 @@ void TfrmMainDict::ReadConfig(const QString &configPath)
     }
     // The code names a file: nothing but a code may lead anywhere.
     if (!lang::IsLanguageCode(InterfaceLanguage)) {
-        dialogs::ShowError(FormatMessage(lang::MSG35.Text(), InterfaceLanguage));
+        dialogs::ShowError(FormatMessage(lang::MSG29.Text(), InterfaceLanguage));
         InterfaceLanguage = kEnglish;
     }
     if (InterfaceLanguage == kEnglish)

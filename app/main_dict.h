@@ -210,6 +210,12 @@ private:
     void CreateMenu();
     void TntFormShow();
     void OnIndexLoadPosted();
+    // The fetched entry is not word's: says so and offers, with Yes and No,
+    // to rebuild the index; asked after the current look-up has finished.
+    void OfferIndexRebuild(const QString &word);
+    // Rebuilds the active dictionary's index, reloads the word list and
+    // looks word up again.
+    void RebuildIndex(const QString &word);
     void ApplyActiveDictionarySpeech();
     void ClearHistory();
     void SetBackForward();
@@ -254,6 +260,7 @@ private:
     bool m_shown = false;
     // Lexivoce.config could not be read: it is left as it is.
     bool m_configUnreadable = false;
+    bool m_rebuildOffered = false;
     // Clipboard text waiting for the window to become active: the window
     // announces itself first, then the entry is shown and read.
     QString m_pendingLookup;

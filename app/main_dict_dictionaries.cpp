@@ -4,6 +4,7 @@
 #include "app/main_dict.h"
 
 #include "dialogs/error_display.h"
+#include "dialogs/message_dialog.h"
 #include "dict/entry_renderer.h"
 #include "dict/index_builder.h"
 #include "dict/word_list.h"
@@ -24,9 +25,30 @@
 #include <QMenu>
 #include <QStatusBar>
 
+#include <functional>
+
 namespace lexivoce::app {
 
 namespace {
+
+// Rebuilding the active dictionary's index from the window: its notices are
+// spoken, and the window keeps painting and speaking while it runs. Keys
+// wait until it is done, so that nothing looks words up in the old list.
+class TRebuildReporter : public dict::TJobReporter
+{
+public:
+    explicit TRebuildReporter(std::function<void(const lang::TMessage &)> speak) : m_speak(std::move(speak)) {}
+
+    void Notice(const lang::TMessage &message) override { m_speak(message); }
+    bool ProcessEvents() override
+    {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    }
+
+private:
+    std::function<void(const lang::TMessage &)> m_speak;
+};
 
 // Ctrl+1 ... Ctrl+9, then Ctrl+0, for the first ten dictionaries.
 QKeySequence dictionaryShortcut(int n)
@@ -207,6 +229,10 @@ void TfrmMainDict::LoadIndex(const QString &indexPath)
     statusBar->showMessage(QString::number(WordList->Count()));
     sp->HookControl(lstLookup);
     SpeakMessage(lang::MSG11, name);
+    // Said once, as the dictionary opens; each look-up checks its own entry.
+    if (ActiveDictIndex >= 0 && ActiveDictIndex < DictList.size()
+        && dict::IsIndexOlder(DictList.at(ActiveDictIndex).Path, indexPath))
+        SpeakMessage(lang::MSG27, name);
 }
 
 void TfrmMainDict::ShowEntry(int position, bool fromHistory)
@@ -216,23 +242,79 @@ void TfrmMainDict::ShowEntry(int position, bool fromHistory)
         return;
     }
     dict::TLocation location;
+    // The word the entry must be of. A history item holds the word as it was
+    // looked up, which FindExact matched to the list's word.
+    QString word;
     if (fromHistory) {
         const QListWidgetItem *item = lstHistory->item(position);
         if (!item)
             return;
         location = dict::TLocation{item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toInt()};
+        word = item->text();
     } else {
         if (position >= WordList->Count())
             return;
         location = WordList->Location(position);
+        word = WordList->Word(position);
     }
-    dict::RenderEntry(*rvMeaning->Document(), DictFile.ReadEntry(location));
+    bool cut = false;
+    const QByteArray entry = DictFile.ReadEntry(location, &cut);
+    // A stale or damaged index leads to another word's entry, or to none:
+    // never shown and read as if it were this word's.
+    if (!dict::IsEntryOf(entry, word)) {
+        OfferIndexRebuild(word);
+        return;
+    }
+    if (dict::RenderEntry(*rvMeaning->Document(), entry) || cut)
+        SpeakMessage(lang::MSG28);
     // The view reads the entry when it receives the focus; one that has it
     // already (a word followed inside an entry) reads it now.
     if (rvMeaning->hasFocus())
         m_reader->ReadEntryText(true);
     else
         rvMeaning->setFocus();
+}
+
+void TfrmMainDict::OfferIndexRebuild(const QString &word)
+{
+    if (m_rebuildOffered)
+        return;
+    m_rebuildOffered = true;
+    // Asked once the look-up that met the stale index is over: its caller
+    // still holds a position in the word list that a rebuild replaces.
+    QMetaObject::invokeMethod(
+        this,
+        [this, word] {
+            const int answer = dialogs::ShowMessageDialog(Message(lang::MSG26), dialogs::mtConfirmation,
+                                                          dialogs::mbYes | dialogs::mbNo, 0, spInterface, Localizer());
+            m_rebuildOffered = false;
+            if (answer == dialogs::mrYes)
+                RebuildIndex(word);
+        },
+        Qt::QueuedConnection);
+}
+
+void TfrmMainDict::RebuildIndex(const QString &word)
+{
+    if (ActiveDictIndex < 0 || ActiveDictIndex >= DictList.size())
+        return;
+    const QString path = DictList.at(ActiveDictIndex).Path;
+    TRebuildReporter reporter([this](const lang::TMessage &message) { SpeakMessage(message); });
+    try {
+        // A missing dictionary, or one that cannot be read, is an error of its own.
+        dict::BuildIndex(path, &reporter);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+        return;
+    }
+    SpeakMessage(lang::MSG15);
+    // The history's locations point into the old index.
+    ClearHistory();
+    ClearEntryView();
+    IndexFileName = dict::IndexFileName(path);
+    LoadIndex(IndexFileName);
+    // What the user asked for, now from the new index.
+    LookUpExactly(word);
 }
 
 QString TfrmMainDict::GetDictVoiceName(int which) const

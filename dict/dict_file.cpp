@@ -1,12 +1,80 @@
 #include "dict/dict_file.h"
 
+#include "lang/error.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
 namespace lexivoce::dict {
 
-QByteArray TDictFile::ReadEntry(TLocation location) const
+namespace {
+
+// bytes without a last character that a cut has split.
+QByteArrayView withoutSplitCharacter(QByteArrayView bytes)
 {
+    qsizetype lead = bytes.size() - 1;
+    while (lead > 0 && bytes.size() - lead < 4 && (static_cast<unsigned char>(bytes[lead]) & 0xC0) == 0x80)
+        --lead;
+    if (lead < 0)
+        return bytes;
+    const auto first = static_cast<unsigned char>(bytes[lead]);
+    const qsizetype length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    return lead + length > bytes.size() ? bytes.first(lead) : bytes;
+}
+
+} // namespace
+
+void TDictFile::Open(const QString &path)
+{
+    RequireRegularFile(path);
+    m_file.Open(path, TLockedFile::TLock::Shared);
+}
+
+QByteArray TDictFile::ReadEntry(TLocation location, bool *cut) const
+{
+    if (cut)
+        *cut = false;
     if (!m_file.IsOpen() || location.Offset < 0 || location.Length <= 0)
         return QByteArray();
-    return ToCrLf(m_file.ReadAt(location.Offset, location.Length));
+    // A length past the end (a stale index, a crafted one) is cut to the
+    // file before anything is allocated for it.
+    const std::int64_t available = std::min<std::int64_t>(location.Length, m_file.Size() - location.Offset);
+    if (available <= 0)
+        return QByteArray();
+    const QByteArray bytes = m_file.ReadAt(location.Offset, std::min<std::int64_t>(available, kMaxEntryBytes));
+    // Every '@' starts an entry: a length that runs on into the next entries
+    // (a stale index) gives this entry alone.
+    const qsizetype next = bytes.indexOf('@', 1);
+    if (next > 0)
+        return ToCrLf(QByteArrayView(bytes).first(next));
+    const bool tooLong = available > kMaxEntryBytes;
+    if (cut)
+        *cut = tooLong;
+    return ToCrLf(tooLong ? withoutSplitCharacter(bytes) : QByteArrayView(bytes));
+}
+
+void RequireRegularFile(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return;
+    const QString reason = S_ISDIR(info.st_mode) ? QString::fromLocal8Bit(std::strerror(EISDIR))
+                                                 : QStringLiteral("It is not a regular file.");
+    throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+}
+
+bool IsIndexOlder(const QString &dictPath, const QString &indexPath)
+{
+    const QFileInfo dict(dictPath);
+    const QFileInfo index(indexPath);
+    if (!dict.exists() || !index.exists())
+        return false;
+    return index.lastModified().msecsTo(dict.lastModified()) > 2000;
 }
 
 QByteArray ToCrLf(QByteArrayView text)

@@ -3,6 +3,8 @@
 #include "dict/text.h"
 #include "view/styled_document.h"
 
+#include <QTextBoundaryFinder>
+
 #include <algorithm>
 
 namespace lexivoce::dict {
@@ -10,6 +12,58 @@ namespace lexivoce::dict {
 using view::kContinuePara;
 
 namespace {
+
+// Counts what an entry gives the view against the bounds; once one would be
+// crossed, nothing more is given.
+class TBudget
+{
+public:
+    // Whether one more item, starting a paragraph or not, fits.
+    bool Take(bool newParagraph)
+    {
+        if (m_cut || m_items >= kMaxEntryItems || (newParagraph && m_paragraphs >= kMaxEntryParagraphs)) {
+            m_cut = true;
+            return false;
+        }
+        ++m_items;
+        m_paragraphs += newParagraph ? 1 : 0;
+        return true;
+    }
+    bool Exhausted() const { return m_cut; }
+
+private:
+    int m_items = 0;
+    int m_paragraphs = 0;
+    bool m_cut = false;
+};
+
+// The bytes of line up to its first run without a line-break opportunity
+// that is longer than kMaxUnbreakableRun; the whole line when there is none
+// (or its UTF-8 is malformed, which shows as an empty piece anyway).
+qsizetype runBoundedLength(QByteArrayView line)
+{
+    if (line.size() <= kMaxUnbreakableRun)
+        return line.size();
+    const QString text = DecodeUtf8(line);
+    if (text.isEmpty())
+        return line.size();
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    qsizetype start = 0;
+    qsizetype end = 0;
+    for (;;) {
+        end = breaks.toNextBoundary();
+        if (end < 0)
+            return line.size();
+        if (end - start > kMaxUnbreakableRun)
+            break;
+        start = end;
+    }
+    // The bytes of the characters before the limit, never half a pair.
+    qsizetype units = start + kMaxUnbreakableRun;
+    if (text[units - 1].isHighSurrogate())
+        --units;
+    return text.first(units).toUtf8().size();
+}
 
 bool isSeparator(QChar c)
 {
@@ -22,30 +76,40 @@ QByteArrayView withoutMarker(QByteArrayView line)
     return TrimBytes(line.sliced(1));
 }
 
-void addWords(view::TStyledDocument &document, const QString &text, int styleNo)
+// The words of text, each as an item continuing the paragraph; false when
+// the budget ran out first.
+bool addWords(view::TStyledDocument &document, const QString &text, int styleNo, TBudget &budget)
 {
     const QStringList words = SplitWords(text);
     for (qsizetype i = 0; i < words.size(); ++i) {
+        if (!budget.Take(false))
+            return false;
         const bool last = i + 1 == words.size();
         document.AddText(last ? words[i] : words[i] + QLatin1Char(' '), styleNo, kContinuePara);
     }
+    return true;
 }
 
-void renderLine(view::TStyledDocument &document, QByteArrayView line)
+void renderLine(view::TStyledDocument &document, QByteArrayView line, TBudget &budget)
 {
     const int c = std::max(0, MarkerIndex(line.front()));
     const int d = std::min(c, 4);
     switch (line.front()) {
     case '!':
+        if (!budget.Take(true))
+            return;
         document.AddPicture(view::bulletIdiom, d);
-        addWords(document, DecodeUtf8(withoutMarker(line)), c);
+        addWords(document, DecodeUtf8(withoutMarker(line)), c, budget);
         return;
     case '=': {
+        if (!budget.Take(true))
+            return;
         document.AddPicture(view::bulletExample, d);
         const qsizetype plus = line.indexOf('+');
         const QByteArrayView example = plus < 0 ? line : line.first(plus);
         const QByteArrayView translation = plus < 0 ? QByteArrayView() : line.sliced(plus + 1);
-        addWords(document, DecodeUtf8(withoutMarker(example)), c);
+        if (!addWords(document, DecodeUtf8(withoutMarker(example)), c, budget) || !budget.Take(false))
+            return;
         const QByteArray withColon = QByteArrayLiteral(": ") + TrimBytes(translation).toByteArray();
         document.AddText(DecodeUtf8(withColon), view::tsTranslation, kContinuePara);
         return;
@@ -56,15 +120,19 @@ void renderLine(view::TStyledDocument &document, QByteArrayView line)
             split = line.indexOf('[');
         if (split < 0)
             break;
+        if (!budget.Take(true))
+            return;
         const QByteArray headWord = withoutMarker(line.first(split)).toByteArray() + ' ';
         document.AddText(DecodeUtf8(headWord), c, d);
-        document.AddText(DecodeUtf8(TrimBytes(line.sliced(split))), view::tsPhonetic, kContinuePara);
+        if (budget.Take(false))
+            document.AddText(DecodeUtf8(TrimBytes(line.sliced(split))), view::tsPhonetic, kContinuePara);
         return;
     }
     default:
         break;
     }
-    document.AddText(DecodeUtf8(withoutMarker(line)), c, d);
+    if (budget.Take(true))
+        document.AddText(DecodeUtf8(withoutMarker(line)), c, d);
 }
 
 } // namespace
@@ -112,24 +180,32 @@ QStringList SplitWords(QStringView text)
     return words;
 }
 
-void RenderEntry(view::TStyledDocument &document, QByteArrayView entry)
+bool RenderEntry(view::TStyledDocument &document, QByteArrayView entry)
 {
     const qsizetype nul = entry.indexOf('\0');
     if (nul >= 0)
         entry = entry.first(nul);
 
+    TBudget budget;
+    bool runCut = false;
     qsizetype p = 0;
     const qsizetype n = entry.size();
-    while (p < n) {
+    while (p < n && !budget.Exhausted()) {
         qsizetype end = p;
         while (end < n && entry[end] != '\r' && entry[end] != '\n')
             ++end;
-        if (end > p)
-            renderLine(document, entry.sliced(p, end - p));
+        if (end > p) {
+            QByteArrayView line = entry.sliced(p, end - p);
+            const qsizetype bounded = runBoundedLength(line);
+            runCut = runCut || bounded < line.size();
+            renderLine(document, line.first(bounded), budget);
+        }
         p = end + 1;
     }
+    // The separating paragraph closes even a cut entry.
     document.AddText(QString(), view::tsHeadWord, view::psHeadWord);
     document.Format();
+    return runCut || budget.Exhausted();
 }
 
 } // namespace lexivoce::dict

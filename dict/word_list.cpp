@@ -1,5 +1,6 @@
 #include "dict/word_list.h"
 
+#include "dict/dict_file.h"
 #include "dict/index_number.h"
 #include "dict/text.h"
 #include "lang/error.h"
@@ -12,6 +13,20 @@
 namespace lexivoce::dict {
 
 namespace {
+
+// Text in Unicode normalisation form C. Nothing below U+0300 composes or
+// decomposes, so most words are used as they are, without a copy; storage
+// holds the normalised copy when one is needed.
+QStringView toNfc(QStringView text, QString &storage)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x300) {
+            storage = text.toString().normalized(QString::NormalizationForm_C);
+            return storage;
+        }
+    }
+    return text;
+}
 
 // Calls f(codePoint) for the case-folded code points of text.
 template<typename F>
@@ -35,6 +50,7 @@ std::uint32_t foldedHash(QStringView text)
     return hash;
 }
 
+// a and b are in normalisation form C.
 bool equalIgnoringCase(QStringView a, QStringView b)
 {
     std::u32string folded;
@@ -50,7 +66,50 @@ bool equalIgnoringCase(QStringView a, QStringView b)
     return equal && i == folded.size();
 }
 
+// The head word bytes of an entry as the word list holds them: what its
+// index line holds (after the '@' up to the first '/', LF or CR, trimmed, a
+// TAB made a blank), capped.
+QByteArray headWordBytes(QByteArrayView entry)
+{
+    QByteArrayView word = entry.sliced(1);
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char c = word[i];
+        if (c == '/' || c == '\n' || c == '\r' || c == '@') {
+            word = word.first(i);
+            break;
+        }
+    }
+    QByteArray bytes = CapWordBytes(TrimBytes(word)).toByteArray();
+    bytes.replace('\t', ' ');
+    return bytes;
+}
+
 } // namespace
+
+QByteArrayView CapWordBytes(QByteArrayView bytes)
+{
+    if (bytes.size() <= kMaxWordBytes)
+        return bytes;
+    qsizetype n = kMaxWordBytes;
+    // Back to the first byte of the character that would be split.
+    while (n > 0 && (static_cast<unsigned char>(bytes[n]) & 0xC0) == 0x80)
+        --n;
+    return bytes.first(n);
+}
+
+bool SameWord(QStringView a, QStringView b)
+{
+    QString nfcA;
+    QString nfcB;
+    return equalIgnoringCase(toNfc(a, nfcA), toNfc(b, nfcB));
+}
+
+bool IsEntryOf(QByteArrayView entry, QStringView word)
+{
+    if (entry.isEmpty() || entry.front() != '@')
+        return false;
+    return SameWord(DecodeUtf8(headWordBytes(entry)), word);
+}
 
 TWordList::TWordList(QObject *parent)
     : QAbstractListModel(parent)
@@ -108,7 +167,7 @@ void TWordList::Fill(QByteArrayView bytes)
         TItem item{};
         item.Location.Offset = DecodeIndexNumber(rest.first(tab2));
         item.Location.Length = DecodeIndexNumber(rest.sliced(tab2 + 1));
-        const qsizetype units = DecodeUtf8(line.first(tab1), m_pool.data() + poolSize);
+        const qsizetype units = DecodeUtf8(CapWordBytes(line.first(tab1)), m_pool.data() + poolSize);
         item.Start = static_cast<std::uint32_t>(poolSize);
         item.Size = units < 0 ? 0 : static_cast<std::uint32_t>(units);
         poolSize += item.Size;
@@ -131,15 +190,17 @@ void TWordList::BuildExactIndex()
         capacity *= 2;
     m_exact.assign(capacity, -1);
     const size_t mask = capacity - 1;
+    QString nfcWord;
+    QString nfcHeld;
     for (size_t i = 0; i < m_items.size(); ++i) {
-        const QStringView word = WordView(static_cast<int>(i));
+        const QStringView word = toNfc(WordView(static_cast<int>(i)), nfcWord);
         for (size_t slot = foldedHash(word) & mask;; slot = (slot + 1) & mask) {
             const std::int32_t held = m_exact[slot];
             if (held < 0) {
                 m_exact[slot] = static_cast<std::int32_t>(i);
                 break;
             }
-            if (equalIgnoringCase(WordView(held), word))
+            if (equalIgnoringCase(toNfc(WordView(held), nfcHeld), word))
                 break; // the word nearer the top stays
         }
     }
@@ -149,12 +210,15 @@ int TWordList::FindExact(QStringView key) const
 {
     if (m_exact.empty())
         return -1;
+    QString nfcKey;
+    QString nfcHeld;
+    key = toNfc(key, nfcKey);
     const size_t mask = m_exact.size() - 1;
     for (size_t slot = foldedHash(key) & mask;; slot = (slot + 1) & mask) {
         const std::int32_t held = m_exact[slot];
         if (held < 0)
             return -1;
-        if (equalIgnoringCase(WordView(held), key))
+        if (equalIgnoringCase(toNfc(WordView(held), nfcHeld), key))
             return held;
     }
 }
@@ -176,6 +240,7 @@ QVariant TWordList::data(const QModelIndex &index, int role) const
 void LoadIndex(const QString &indexPath, TWordList &list)
 {
     list.FreeLocations();
+    RequireRegularFile(indexPath);
     QFile file(indexPath);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(indexPath, file.errorString()));
@@ -187,14 +252,17 @@ void LoadIndex(const QString &indexPath, TWordList &list)
 
 int FindNearest(QStringView key, const TWordList &list)
 {
-    const QString lowered = key.toString().toLower();
+    QString nfcKey;
+    QString nfcWord;
+    const QString loweredKey = key.toString().toLower();
+    const QStringView lowered = toNfc(loweredKey, nfcKey);
     int low = 0;
     int high = list.Count() - 1;
     while (low <= high) {
         const int middle = low + (high - low) / 2;
         const QStringView word = list.WordView(middle);
         const QString loweredWord = QString::fromRawData(word.data(), word.size()).toLower();
-        if (QStringView(loweredWord) < QStringView(lowered))
+        if (toNfc(loweredWord, nfcWord) < lowered)
             low = middle + 1;
         else
             high = middle - 1;

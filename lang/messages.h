@@ -57,11 +57,18 @@ inline constexpr TMessage MSG23{kMessages, "MSG23", "Top of the entry"};
 inline constexpr TMessage MSG24{kMessages, "MSG24", "End of the entry"};
 // Translators: said when the window hides; %s is the hot key, "Ctrl+F12".
 inline constexpr TMessage MSG25{kMessages, "MSG25", "Lexivoce is hidden. Press %s to come back"};
+// Asked with Yes and No when a look-up found another word's entry, or none,
+// where the index said the word's entry was.
+inline constexpr TMessage MSG26{kMessages, "MSG26", "The index of this dictionary is out of date. Rebuild it now?"};
+// Translators: %s is the dictionary's name.
+inline constexpr TMessage MSG27{kMessages, "MSG27",
+                                "The index of %s dictionary is older than the dictionary and may be out of date"};
+inline constexpr TMessage MSG28{kMessages, "MSG28", "This entry is too long; only its beginning is shown"};
 // Translators: %s is what Lexivoce.config gave as the interface language.
-inline constexpr TMessage MSG35{kMessages, "MSG35", "The interface language %s is not a language code. English is used."};
+inline constexpr TMessage MSG29{kMessages, "MSG29", "The interface language %s is not a language code. English is used."};
 // Translators: said when a second start finds the first one not answering;
 // %s is the profile folder.
-inline constexpr TMessage MSG36{kMessages, "MSG36",
+inline constexpr TMessage MSG30{kMessages, "MSG30",
                                 "Lexivoce is already running with the folder %s but does not answer. Close it, "
                                 "then start Lexivoce again."};
 

@@ -180,12 +180,23 @@ int commandFind(const Arguments &args)
     return kExitOk;
 }
 
+// Renders the entry of the word at position. Throws when the index leads
+// elsewhere (it is older than the dictionary, or damaged); tells on stderr
+// when the entry was too long to be rendered whole.
 void renderAt(const QString &file, const dict::TWordList &list, int position,
               view::TStyledDocument &document)
 {
     dict::TDictFile dictFile;
     dictFile.Open(file);
-    dict::RenderEntry(document, dictFile.ReadEntry(list.Location(position)));
+    bool cut = false;
+    const QByteArray entry = dictFile.ReadEntry(list.Location(position), &cut);
+    if (!dict::IsEntryOf(entry, list.Word(position)))
+        throw Error(QStringLiteral("the index of %1 is out of date: it does not lead to the entry of \"%2\"; "
+                                   "rebuild it with: lexivoce-dict index %1")
+                        .arg(file, list.Word(position)));
+    if (dict::RenderEntry(document, entry) || cut)
+        print(stderr, QStringLiteral("lexivoce-dict: the entry of \"%1\" is too long; only its beginning is shown\n")
+                          .arg(list.Word(position)));
 }
 
 int commandRender(const Arguments &args)

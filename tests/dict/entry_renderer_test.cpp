@@ -1,4 +1,5 @@
 #include "dict/entry_renderer.h"
+#include "dict/text.h"
 #include "view/styled_document.h"
 
 #include "tests/support/sample_entry.h"
@@ -7,6 +8,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -126,6 +128,80 @@ TEST(RenderEntry, LineShapes)
         RenderEntry(doc, QByteArrayView(c.Entry.data(), static_cast<qsizetype>(c.Entry.size())));
         expectItems(doc, c.Items);
     }
+}
+
+TEST(RenderEntry, AnOrdinaryEntryIsNotCut)
+{
+    view::TStyledDocument doc;
+    EXPECT_FALSE(RenderEntry(doc, QByteArrayView(kSampleEntry)));
+    // A long meaning with places to break is shown whole.
+    const QByteArray meaning = "-" + QByteArray("con chó nhỏ ").repeated(4000);
+    view::TStyledDocument longMeaning;
+    EXPECT_FALSE(RenderEntry(longMeaning, meaning));
+    EXPECT_EQ(longMeaning.ItemText(0).size(), QString::fromUtf8(meaning.sliced(1)).trimmed().size());
+}
+
+TEST(RenderEntry, HugeEntriesAreCutToWhatTheViewLaysOutQuickly)
+{
+    struct Case
+    {
+        const char *Name;
+        QByteArray Entry;
+    };
+    const std::vector<Case> cases = {
+        {"an example of many words", "@w\r\n=" + QByteArray("dog cat ").repeated(10000) + "+ chó\r\n-after\r\n"},
+        {"many short lines", "@w\r\n" + QByteArray("-x\r\n").repeated(5000)},
+        {"many idioms", "@w\r\n" + QByteArray("!a b\n").repeated(5000)},
+        {"many words on head lines", QByteArray("@a /b/\r\n").repeated(5000)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        view::TStyledDocument doc;
+        EXPECT_TRUE(RenderEntry(doc, c.Entry));
+        int paragraphs = 0;
+        for (int i = 0; i < doc.ItemCount(); ++i)
+            paragraphs += doc.StartsParagraph(i) ? 1 : 0;
+        // The bounds, and the separating paragraph after them.
+        EXPECT_LE(doc.ItemCount(), kMaxEntryItems + 1);
+        EXPECT_LE(paragraphs, kMaxEntryParagraphs + 1);
+        EXPECT_GE(doc.ItemCount(), std::min(kMaxEntryItems, kMaxEntryParagraphs));
+        EXPECT_EQ(doc.ItemText(doc.ItemCount() - 1), QString());
+        EXPECT_TRUE(doc.StartsParagraph(doc.ItemCount() - 1));
+    }
+}
+
+TEST(RenderEntry, ARunWithoutAPlaceToBreakEndsItsLine)
+{
+    struct Case
+    {
+        const char *Name;
+        QByteArray Run;
+    };
+    const std::vector<Case> cases = {
+        {"ASCII", QByteArray("abcdefghij").repeated(300)},
+        {"three-byte letters, never split", QByteArray("ệ").repeated(3000)},
+        {"letters outside the BMP are not supported, so the line shows empty", QByteArray("\xF0\x9F\x98\x80").repeated(300)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        view::TStyledDocument doc;
+        const QByteArray entry = "@w\r\n-start " + c.Run + " tail\r\n-next line\r\n";
+        const bool valid = !DecodeUtf8(c.Run).isEmpty();
+        EXPECT_EQ(RenderEntry(doc, entry), valid);
+        ASSERT_EQ(doc.ItemCount(), 4);
+        const QString shown = doc.ItemText(1);
+        if (valid) {
+            // "start " and the run up to the bound; the rest of the line is gone.
+            EXPECT_EQ(shown.size(), 6 + kMaxUnbreakableRun);
+            EXPECT_TRUE(QString::fromUtf8(c.Run).startsWith(shown.sliced(6)));
+        } else {
+            EXPECT_EQ(shown, QString());
+        }
+        EXPECT_EQ(doc.ItemText(2), QStringLiteral("next line"));
+    }
+    // Up to the bound, a run is kept whole.
+    view::TStyledDocument doc;
+    EXPECT_FALSE(RenderEntry(doc, "-" + QByteArray("a").repeated(kMaxUnbreakableRun)));
 }
 
 TEST(SplitWords, CommaSeparatedTextRules)

@@ -98,6 +98,79 @@ TEST(WordList, FindExactAgreesWithALinearSearchOnManyWords)
     }
 }
 
+TEST(WordList, LookUpsCompareTextInNormalisationFormC)
+{
+    // "cà phê" decomposed (a, combining grave; e, combining circumflex),
+    // "Việt" precomposed, and "ệ" with its marks in the other order.
+    const QByteArray decomposed = "ca\xCC\x80 phe\xCC\x82";
+    const QByteArray precomposed = "Vi\xE1\xBB\x87t";
+    const QByteArray reordered = "e\xCC\x82\xCC\xA3";
+    TWordList list;
+    list.Fill(kHeader + "apple\tA\tB\n" + decomposed + "\tB\tB\n" + reordered + "\tC\tB\n" + precomposed + "\tD\tB");
+    // The list shows the index's bytes as they are.
+    EXPECT_EQ(list.Word(1), QString::fromUtf8(decomposed));
+
+    const std::vector<std::pair<QString, int>> exact = {
+        {QStringLiteral("cà phê"), 1},                 // precomposed finds decomposed
+        {QStringLiteral("CÀ PHÊ"), 1},                 // and ignores case
+        {QString::fromUtf8(decomposed), 1},
+        {QStringLiteral("ệ"), 2},                      // canonical order of marks
+        {QString::fromUtf8("Vie\xCC\xA3\xCC\x82t"), 3}, // decomposed finds precomposed
+        {QStringLiteral("APPLE"), 0},
+        {QStringLiteral("cà phe"), -1},                // a missing mark is another word
+    };
+    for (const auto &[key, position] : exact)
+        EXPECT_EQ(FindExact(key, list), position) << key.toStdString();
+
+    TWordList sorted;
+    sorted.Fill(kHeader + "c\xC3\xA0\tA\tB\nc\xC3\xA1\tA\tB\nvi\xE1\xBB\x87t\tA\tB\nvi\xE1\xBB\x87tz\tA\tB");
+    const std::vector<std::pair<QString, int>> nearest = {
+        {QString::fromUtf8("ca\xCC\x81"), 1},        // "cá" decomposed: at the precomposed one
+        {QString::fromUtf8("VIE\xCC\xA3\xCC\x82T"), 2},
+        {QString::fromUtf8("vie\xCC\xA3\xCC\x82ta"), 3},
+    };
+    for (const auto &[key, position] : nearest)
+        EXPECT_EQ(FindNearest(key, sorted), position) << key.toStdString();
+}
+
+TEST(WordList, AHugeHeadWordIsCutAtACharacterBoundary)
+{
+    const QByteArray huge = QByteArray("\xE1\xBB\x87").repeated(1 << 20); // 3 MB of "ệ"
+    TWordList list;
+    list.Fill(kHeader + huge + "\tA\tB\nnext\tB\tC");
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Word(0), QString(kMaxWordBytes / 3, QChar(0x1EC7)));
+    EXPECT_EQ(list.Location(0), (TLocation{0, 1}));
+    EXPECT_EQ(list.Word(1), QStringLiteral("next"));
+    EXPECT_EQ(CapWordBytes("abc"), QByteArrayView("abc"));
+}
+
+TEST(WordList, AnEntryIsItsWordsOnlyWhenItsHeadWordIsTheWord)
+{
+    struct Case
+    {
+        const char *Entry;
+        const char *Word;
+        bool Is;
+    };
+    const std::vector<Case> cases = {
+        {"@abroad /\xC9\x99'br\xC9\x94:d/\r\n-x\r\n", "abroad", true},
+        {"@abroad /x/\r\n", "ABROAD", true},                   // as FindExact compares
+        {"@book [buk]\r\n", "book [buk]", true},               // a bracket does not end the word
+        {"@  spaced  \r\n-x", "spaced", true},
+        {"@a\tb\r\n", "a b", true},                           // the index makes a TAB a blank
+        {"@only", "only", true},
+        {"@ca\xCC\x80\r\n", "c\xC3\xA0", true},              // normalisation form C
+        {"@\xC3\r\n", "", true},                               // malformed: empty on both sides
+        {"@dog\r\n-con ch\xC3\xB3\r\n", "\xC3\xA0", false},   // another word's entry
+        {"og\r\n-con ch\xC3\xB3\r\n@", "dog", false},          // not at an entry's start
+        {"", "dog", false},                                       // nothing there
+        {"@dogs\r\n", "dog", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(IsEntryOf(c.Entry, QString::fromUtf8(c.Word)), c.Is) << c.Entry;
+}
+
 class DictFilesTest : public test::TempDirTest
 {
 };

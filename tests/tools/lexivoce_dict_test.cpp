@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QProcess>
 
+#include <sys/stat.h>
+
 namespace lexivoce::test {
 namespace {
 
@@ -122,6 +124,68 @@ TEST_F(LexivoceDictTest, IndexSaysWhyItCannot)
     // Without sorting, the index reads the file as it is.
     EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("torn.dict")}).Exit, 0);
     EXPECT_EQ(run({QStringLiteral("find"), QStringLiteral("torn.dict"), QStringLiteral("example.com")}).Exit, 0);
+}
+
+TEST_F(LexivoceDictTest, AStaleOrDamagedIndexIsAnErrorAndNeverShowsAnotherEntry)
+{
+    ASSERT_EQ(run({QStringLiteral("index"), QStringLiteral("sample.dict")}).Exit, 0);
+    const QByteArray index = ReadFile(QStringLiteral("sample.index"));
+
+    // A length crafted to 2 GiB gives the entry alone, at once.
+    QList<QByteArray> lines = index.split('\n');
+    for (QByteArray &line : lines) {
+        if (line.startsWith("abroad\t"))
+            line = line.first(line.lastIndexOf('\t') + 1) + "B/////";
+    }
+    WriteFile(QStringLiteral("sample.index"), lines.join('\n'));
+    const Run shown = run({QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("abroad")});
+    EXPECT_EQ(shown.Exit, 0) << shown.Err.toStdString();
+    EXPECT_TRUE(shown.Out.startsWith(QStringLiteral("abroad /ə'brɔ:d/\n"))) << shown.Out.toStdString();
+    EXPECT_FALSE(shown.Out.contains(QStringLiteral("book"))) << shown.Out.toStdString();
+
+    // The dictionary edited after its index: every entry after the edit is
+    // elsewhere.
+    WriteFile(QStringLiteral("sample.index"), index);
+    QByteArray edited = ReadFile(QStringLiteral("sample.dict"));
+    edited.insert(edited.indexOf("@abroad"), "@added\r\n-mới\r\n");
+    WriteFile(QStringLiteral("sample.dict"), edited);
+    for (const QStringList &arguments : {
+             QStringList{QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("abroad")},
+             QStringList{QStringLiteral("render"), QStringLiteral("sample.dict"), QStringLiteral("1")},
+         }) {
+        const Run result = run(arguments);
+        EXPECT_EQ(result.Exit, 1) << arguments.join(QLatin1Char(' ')).toStdString() << result.Out.toStdString() << result.Err.toStdString();
+        EXPECT_TRUE(result.Out.isEmpty()) << result.Out.toStdString();
+        EXPECT_EQ(result.Err.count(QLatin1Char('\n')), 1);
+        EXPECT_TRUE(result.Err.contains(QStringLiteral("out of date"))) << result.Err.toStdString();
+    }
+}
+
+TEST_F(LexivoceDictTest, AHugeEntryIsCutWithANoticeAndFindComparesNormalisedText)
+{
+    QByteArray dictionary = ReadFile(QStringLiteral("sample.dict"));
+    dictionary += "@zz huge\r\n-" + QByteArray("con chó nhỏ ").repeated(2'000'000) + "\r\n";
+    WriteFile(QStringLiteral("sample.dict"), dictionary);
+    ASSERT_EQ(run({QStringLiteral("index"), QStringLiteral("sample.dict")}).Exit, 0);
+    const Run shown = run({QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("zz huge")});
+    EXPECT_EQ(shown.Exit, 0);
+    EXPECT_TRUE(shown.Out.startsWith(QStringLiteral("zz huge\ncon chó nhỏ con")));
+    EXPECT_LT(shown.Out.toUtf8().size(), 70 * 1024);
+    EXPECT_EQ(shown.Err, QStringLiteral("lexivoce-dict: the entry of \"zz huge\" is too long; only its beginning is shown\n"));
+
+    // "việt nam" with combining marks finds the precomposed head word.
+    const Run found = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QString::fromUtf8("VIE\xCC\xA3\xCC\x82T NAM")});
+    EXPECT_EQ(found.Exit, 0);
+    EXPECT_EQ(found.Out, QStringLiteral("4\tViệt Nam\n"));
+}
+
+TEST_F(LexivoceDictTest, AnIndexThatIsNotARegularFileIsRefusedAtOnce)
+{
+    ASSERT_EQ(::mkfifo("sample.index", 0600), 0);
+    const Run result = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QStringLiteral("abroad")});
+    EXPECT_EQ(result.Exit, 1);
+    EXPECT_EQ(result.Err.count(QLatin1Char('\n')), 1);
+    EXPECT_TRUE(result.Err.contains(QStringLiteral("not a regular file"))) << result.Err.toStdString();
 }
 
 } // namespace
