@@ -4,7 +4,9 @@
 //   ini_write_probe ini FILE SECTION KEY VALUE        TIniFile::WriteString
 //   ini_write_probe localize FILE SECTION KEY DEFAULT TLocalize::ReadString,
 //                                                     which writes a missing
-//                                                     key's default back
+//                                                     key's default back and
+//                                                     reports a failure to
+//                                                     OnWriteBackFailed
 //
 // Exit status 0, or one line on stderr and 1; 2 for a wrong call.
 #include "lang/error.h"
@@ -29,8 +31,14 @@ int main(int argc, char **argv)
         if (args[1] == QLatin1String("ini")) {
             lang::TIniFile(args[2]).WriteString(args[3], args[4], args[5]);
         } else {
-            const lang::TLocalize localize(args[2]);
-            localize.ReadString(args[3], args[4], args[5]);
+            lang::TLocalize localize(args[2]);
+            QString failure;
+            localize.OnWriteBackFailed = [&](const QString &message) { failure = message; };
+            // The default comes back whatever happens to the file.
+            if (localize.ReadString(args[3], args[4], args[5]) != args[5])
+                throw Error(QStringLiteral("the default was not returned"));
+            if (!failure.isEmpty())
+                throw Error(failure);
         }
     } catch (const Error &error) {
         std::fprintf(stderr, "ini_write_probe: %s\n", error.message().toLocal8Bit().constData());
