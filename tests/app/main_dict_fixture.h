@@ -99,7 +99,8 @@ protected:
         window->show();
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QTRY_VERIFY(window->WordList->Count() > 0 || window->DictList.isEmpty());
+        // Seen by GoogleTest: a QTRY_ macro would only return from here.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->WordList->Count() > 0 || window->DictList.isEmpty(); }, 5000));
         QApplication::processEvents();
     }
 

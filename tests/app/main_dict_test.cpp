@@ -73,7 +73,7 @@ TEST_F(MainDictTest, AnIndexThatCannotBeReadIsReportedAndLeavesTheListEmpty)
     window->show();
     // The word list is loaded only after the window is up.
     EXPECT_EQ(window->WordList->Count(), 0);
-    QTRY_VERIFY(!boxText.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxText.isEmpty(); }, 5000));
     EXPECT_TRUE(boxText.contains(QStringLiteral("sample.index"))) << boxText.toStdString();
     EXPECT_EQ(window->statusBar->currentMessage(), QStringLiteral("Loading..."));
     EXPECT_EQ(window->WordList->Count(), 0);
@@ -579,7 +579,7 @@ TEST_F(MainDictTest, ClipboardIsLookedUpOnlyWithTheKeyHeldFromTheBackground)
 
     inBackground = true;
     QApplication::clipboard()->setText(QStringLiteral(" Apple tree\n"));
-    QTRY_COMPARE(window->lstHistory->count(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->lstHistory->count() == 1; }, 5000));
     EXPECT_EQ(window->edtLookup->text(), QStringLiteral("Apple tree"));
     EXPECT_EQ(HistoryWords(), QStringList{QStringLiteral("Apple tree")});
     EXPECT_TRUE(window->rvMeaning->toPlainText().contains(QStringLiteral("cây táo")));
@@ -587,7 +587,8 @@ TEST_F(MainDictTest, ClipboardIsLookedUpOnlyWithTheKeyHeldFromTheBackground)
 
     Forget();
     QApplication::clipboard()->setText(QStringLiteral("nothing here"));
-    QTRY_VERIFY(InterfaceSaid().contains(QStringLiteral("The word you have typed does not exists")));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return InterfaceSaid().contains(QStringLiteral("The word you have typed does not exists")); }, 5000));
     EXPECT_EQ(window->lstHistory->count(), 1);
 }
 

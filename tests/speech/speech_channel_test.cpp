@@ -77,7 +77,7 @@ TEST_F(SpeechChannelTest, TheFirstUtteranceOfANewActionCutsWhatOlderActionsLeftO
 
     // A key that says nothing cuts nothing: "Loading" ends, the entry starts.
     channel().BeginAction();
-    QTRY_COMPARE(heard.Entries.size(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.Entries.size() == 2; }, 5000));
     EXPECT_FALSE(heard.Entries[0].Cut);
     EXPECT_GE(heard.Entries[0].End, 0);
 
