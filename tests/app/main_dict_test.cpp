@@ -410,6 +410,21 @@ TEST_F(MainDictTest, BadNamesAndUnwritableFilesAreSaidAndNothingIsLost)
     EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Sample dictionary is ready")));
 }
 
+TEST_F(MainDictTest, AConfigurationThatCannotBeReadIsSaidAndLeftAsItIs)
+{
+    // UTF-16 big-endian: not a form the program reads.
+    QByteArray bigEndian("\xFE\xFF");
+    for (const QChar c : QStringLiteral("[Interface]\r\nActiveDict=Second\r\n"))
+        bigEndian += char(c.unicode() >> 8), bigEndian += char(c.unicode() & 0xFF);
+    WriteFile(QStringLiteral("Lexivoce.config"), bigEndian);
+    AnswerErrorBoxes();
+    Start();
+    EXPECT_TRUE(boxText.contains(QStringLiteral("Lexivoce.config"))) << boxText.toStdString();
+    EXPECT_EQ(window->WordList->Count(), 5); // the first dictionary, as without a configuration
+    window->close();
+    EXPECT_EQ(ReadFile(QStringLiteral("Lexivoce.config")), bigEndian);
+}
+
 TEST_F(MainDictTest, MarkupInADictionarysNameIsSpokenAsText)
 {
     WriteRegistry(QStringLiteral("[<pitch absmiddle=\"9\"/>Loud]\nPath=dict/sample.dict\nHidden=0\n"));
