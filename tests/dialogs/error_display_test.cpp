@@ -22,6 +22,15 @@
 namespace lexivoce::dialogs {
 namespace {
 
+// The voices the error display makes for itself here: recording, silent,
+// never on the shared sound server the audio tests listen to.
+speech::fake::TFakeVoice *quietVoice()
+{
+    auto *voice = new speech::fake::TFakeVoice;
+    voice->PlayMs = 0;
+    return voice;
+}
+
 // One error box as it came up.
 struct TShown
 {
@@ -127,8 +136,7 @@ TEST(ShowError, IsHeardWithoutAVoiceInstalledAndMarkupInItIsText)
 {
     QList<QPointer<speech::fake::TFakeVoice>> voices;
     speech::SetVoiceObjectFactory([&] {
-        auto *voice = new speech::fake::TFakeVoice;
-        voice->PlayMs = 0;
+        auto *voice = quietVoice();
         voices.append(voice);
         return voice;
     });
@@ -148,7 +156,7 @@ TEST(ShowError, IsHeardWithoutAVoiceInstalledAndMarkupInItIsText)
         }
     });
     ShowError(QStringLiteral("Cannot open file \"dict/<voice required=\"name=x\">.dict\"."));
-    speech::SetVoiceObjectFactory(nullptr);
+    speech::SetVoiceObjectFactory(quietVoice);
 
     ASSERT_EQ(watcher.Shown.size(), 1);
     const QString all = heard.join(u'|');
@@ -178,6 +186,7 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     lexivoce::dialogs::TApplication app(argc, argv);
+    lexivoce::speech::SetVoiceObjectFactory(lexivoce::dialogs::quietVoice);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
