@@ -1,5 +1,6 @@
 #include "dict/dict_file.h"
 
+#include "dict/text.h"
 #include "lang/error.h"
 
 #include <QFile>
@@ -11,23 +12,6 @@
 #include <sys/stat.h>
 
 namespace lexivoce::dict {
-
-namespace {
-
-// bytes without a last character that a cut has split.
-QByteArrayView withoutSplitCharacter(QByteArrayView bytes)
-{
-    qsizetype lead = bytes.size() - 1;
-    while (lead > 0 && bytes.size() - lead < 4 && (static_cast<unsigned char>(bytes[lead]) & 0xC0) == 0x80)
-        --lead;
-    if (lead < 0)
-        return bytes;
-    const auto first = static_cast<unsigned char>(bytes[lead]);
-    const qsizetype length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
-    return lead + length > bytes.size() ? bytes.first(lead) : bytes;
-}
-
-} // namespace
 
 void TDictFile::Open(const QString &path)
 {
@@ -46,16 +30,17 @@ QByteArray TDictFile::ReadEntry(TLocation location, bool *cut) const
     const std::int64_t available = std::min<std::int64_t>(location.Length, m_file.Size() - location.Offset);
     if (available <= 0)
         return QByteArray();
-    const QByteArray bytes = m_file.ReadAt(location.Offset, std::min<std::int64_t>(available, kMaxEntryBytes));
+    // One byte past the cap tells whether a character goes on across it.
+    const QByteArray bytes = m_file.ReadAt(location.Offset, std::min<std::int64_t>(available, kMaxEntryBytes + 1));
     // Every '@' starts an entry: a length that runs on into the next entries
     // (a stale index) gives this entry alone.
     const qsizetype next = bytes.indexOf('@', 1);
-    if (next > 0)
+    if (next > 0 && next <= kMaxEntryBytes)
         return ToCrLf(QByteArrayView(bytes).first(next));
     const bool tooLong = available > kMaxEntryBytes;
     if (cut)
         *cut = tooLong;
-    return ToCrLf(tooLong ? withoutSplitCharacter(bytes) : QByteArrayView(bytes));
+    return ToCrLf(CutAtCharacter(bytes, kMaxEntryBytes));
 }
 
 void RequireRegularFile(const QString &path)

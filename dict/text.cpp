@@ -65,6 +65,17 @@ QByteArrayView TrimBytes(QByteArrayView bytes)
     return bytes.sliced(begin, end - begin);
 }
 
+QByteArrayView CutAtCharacter(QByteArrayView bytes, qsizetype n)
+{
+    if (bytes.size() <= n)
+        return bytes;
+    // Back over at most three continuation bytes to the lead byte of the
+    // character that starts before the cut and would go on after it.
+    for (int back = 0; back < 3 && n > 0 && (static_cast<unsigned char>(bytes[n]) & 0xC0) == 0x80; ++back)
+        --n;
+    return bytes.first(n);
+}
+
 QStringView TrimText(QStringView text)
 {
     qsizetype begin = 0;

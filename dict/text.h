@@ -31,4 +31,8 @@ QStringView TrimText(QStringView text);
 
 inline bool IsTrimmed(unsigned char byte) { return byte <= 32; }
 
+// The first n bytes of UTF-8 bytes (all of them when there are no more),
+// less the start of a character that the cut would split.
+QByteArrayView CutAtCharacter(QByteArrayView bytes, qsizetype n);
+
 } // namespace lexivoce::dict

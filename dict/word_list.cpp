@@ -88,13 +88,7 @@ QByteArray headWordBytes(QByteArrayView entry)
 
 QByteArrayView CapWordBytes(QByteArrayView bytes)
 {
-    if (bytes.size() <= kMaxWordBytes)
-        return bytes;
-    qsizetype n = kMaxWordBytes;
-    // Back to the first byte of the character that would be split.
-    while (n > 0 && (static_cast<unsigned char>(bytes[n]) & 0xC0) == 0x80)
-        --n;
-    return bytes.first(n);
+    return CutAtCharacter(bytes, kMaxWordBytes);
 }
 
 bool SameWord(QStringView a, QStringView b)
