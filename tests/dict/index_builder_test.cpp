@@ -9,9 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <csignal>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,15 +153,7 @@ TEST_F(BuildIndexTest, FailuresLeaveTheOldIndex)
     for (int i = 0; i < 20000; ++i)
         dictionary += "@word" + QByteArray::number(i) + "\r\n-m\r\n";
     WriteFile(QStringLiteral("a.dict"), dictionary);
-    rlimit previous {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 100000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = test::ErrorOf([] { BuildIndex(QStringLiteral("a.dict")); });
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
+    const QString error = test::ErrorUnderFileSizeLimit(100000, [] { BuildIndex(QStringLiteral("a.dict")); });
     EXPECT_EQ(error, QStringLiteral("Cannot write file \"a.index\". File too large"));
     EXPECT_EQ(ReadFile(QStringLiteral("a.index")), QByteArray("old"));
     EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Hidden),

@@ -9,11 +9,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <functional>
 
@@ -48,6 +46,7 @@ QString crlf(QString text)
 }
 
 using test::ErrorOf;
+using test::ErrorUnderFileSizeLimit;
 
 enum class Encoding { Utf8, Utf8Bom, Latin1, Utf16 };
 
@@ -231,18 +230,9 @@ TEST_F(IniFileTest, FullDiskLeavesTheFileUntouched)
     TIniFile ini(kIni);
     EXPECT_EQ(ini.ReadString(QStringLiteral("S"), QStringLiteral("k"), QString()), QStringLiteral("old"));
 
-    // A file size limit makes the kernel refuse the write as a full disk would.
-    rlimit previous {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = ErrorOf([&] {
+    const QString error = ErrorUnderFileSizeLimit(4096, [&] {
         ini.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("x").repeated(10000));
     });
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_EQ(error, QStringLiteral("Unable to write to test.ini"));
     EXPECT_EQ(ReadFile(kIni), original);
