@@ -5,9 +5,11 @@
 
 #include "app/command_keys.h"
 #include "app/key_state.h"
+#include "app/word_list_view.h"
 #include "dialogs/error_display.h"
 #include "dialogs/hot_key.h"
 #include "dialogs/tray_icon.h"
+#include "dict/index_loader.h"
 #include "dict/word_list.h"
 #include "lang/control_texts.h"
 #include "lang/error.h"
@@ -215,12 +217,12 @@ void TfrmMainDict::CreateControls()
     setTag(edtLookup, -1);
     lblLookup->setBuddy(edtLookup);
     WordList = new dict::TWordList(this);
+    IndexLoader = new dict::TIndexLoader(this);
     lstLookup = new QListView;
     lstLookup->setObjectName(QStringLiteral("lstLookup"));
     setTag(lstLookup, -1);
     lstLookup->setModel(WordList);
-    // One widget row per word would not scale to 300,000 words.
-    lstLookup->setUniformItemSizes(true);
+    ConfigureWordListView(lstLookup);
     lstLookup->setFocusPolicy(Qt::ClickFocus);
     lstLookup->setSelectionMode(QAbstractItemView::SingleSelection);
     lstLookup->setEditTriggers(QAbstractItemView::NoEditTriggers);

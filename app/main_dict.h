@@ -30,6 +30,7 @@ namespace lexivoce::dialogs {
 class TTrayIcon;
 }
 namespace lexivoce::dict {
+class TIndexLoader;
 class TWordList;
 }
 namespace lexivoce::lang {
@@ -124,6 +125,8 @@ public:
     QString IndexFileName;
     dict::TDictFile DictFile;
     dict::TWordList *WordList = nullptr; // the model behind lstLookup
+    // Reads the word list; a large index on a thread of its own.
+    dict::TIndexLoader *IndexLoader = nullptr;
 
     // History and interface language
     int HistoryPos = -1;
@@ -148,7 +151,12 @@ public:
     void LoadDictionaryList(const QString &registryPath);
     void ReloadDictionaryList(const QString &registryPath);
     void DictionaryItemClick(QAction *item);
-    void LoadIndex(const QString &indexPath);
+    // Loads the word list; then runs once the words are in place (at once
+    // for a small index, later for a large one) unless another load or a
+    // failure comes first.
+    void LoadIndex(const QString &indexPath, std::function<void()> then = {});
+    // The word list is still being read: what needs it says so instead.
+    bool IsLoadingIndex() const;
     // position -1 speaks MSG13; fromHistory picks the history list's item.
     void ShowEntry(int position, bool fromHistory);
     QString GetDictVoiceName(int which) const;

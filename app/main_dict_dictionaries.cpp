@@ -7,6 +7,7 @@
 #include "dialogs/message_dialog.h"
 #include "dict/entry_renderer.h"
 #include "dict/index_builder.h"
+#include "dict/index_loader.h"
 #include "dict/word_list.h"
 #include "lang/error.h"
 #include "lang/ini_file.h"
@@ -208,7 +209,7 @@ void TfrmMainDict::DictionaryItemClick(QAction *item)
     }
 }
 
-void TfrmMainDict::LoadIndex(const QString &indexPath)
+void TfrmMainDict::LoadIndex(const QString &indexPath, std::function<void()> then)
 {
     QCoreApplication::processEvents();
     const QString name = CheckedDictionaryName();
@@ -218,21 +219,33 @@ void TfrmMainDict::LoadIndex(const QString &indexPath)
     edtLookup->clear();
     WordList->FreeLocations();
     statusBar->showMessage(Message(lang::CtlStatusBar));
-    try {
-        dict::LoadIndex(indexPath, *WordList);
-    } catch (const Error &error) {
-        // The list speaks again whatever happened; "ready" is not said.
+    // The window stays free meanwhile: keys are answered, and what needs the
+    // words says that they are loading.
+    IndexLoader->Start(indexPath, [this, name, indexPath, then = std::move(then)](dict::TWordListContent content,
+                                                                                  const QString &error) {
+        if (!error.isEmpty()) {
+            // The list speaks again whatever happened; "ready" is not said.
+            sp->HookControl(lstLookup);
+            dialogs::ShowError(error);
+            return;
+        }
+        WordList->Adopt(std::move(content));
+        WordList->BuildExactTable();
+        statusBar->showMessage(QString::number(WordList->Count()));
         sp->HookControl(lstLookup);
-        dialogs::ShowError(error.message());
-        return;
-    }
-    statusBar->showMessage(QString::number(WordList->Count()));
-    sp->HookControl(lstLookup);
-    SpeakMessage(lang::MSG11, name);
-    // Said once, as the dictionary opens; each look-up checks its own entry.
-    if (ActiveDictIndex >= 0 && ActiveDictIndex < DictList.size()
-        && dict::IsIndexOlder(DictList.at(ActiveDictIndex).Path, indexPath))
-        SpeakMessage(lang::MSG27, name);
+        SpeakMessage(lang::MSG11, name);
+        // Said once, as the dictionary opens; each look-up checks its own entry.
+        if (ActiveDictIndex >= 0 && ActiveDictIndex < DictList.size()
+            && dict::IsIndexOlder(DictList.at(ActiveDictIndex).Path, indexPath))
+            SpeakMessage(lang::MSG27, name);
+        if (then)
+            then();
+    });
+}
+
+bool TfrmMainDict::IsLoadingIndex() const
+{
+    return IndexLoader->Busy();
 }
 
 void TfrmMainDict::ShowEntry(int position, bool fromHistory)
@@ -312,9 +325,8 @@ void TfrmMainDict::RebuildIndex(const QString &word)
     ClearHistory();
     ClearEntryView();
     IndexFileName = dict::IndexFileName(path);
-    LoadIndex(IndexFileName);
     // What the user asked for, now from the new index.
-    LookUpExactly(word);
+    LoadIndex(IndexFileName, [this, word] { LookUpExactly(word); });
 }
 
 QString TfrmMainDict::GetDictVoiceName(int which) const

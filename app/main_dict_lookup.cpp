@@ -96,6 +96,10 @@ void TfrmMainDict::edtLookupKeyDown(int key)
         lstLookup->selectionModel()->clearSelection();
         return;
     }
+    if (IsLoadingIndex()) {
+        SpeakMessage(lang::MSG12, CheckedDictionaryName());
+        return;
+    }
     int position = SelectedWord();
     if (position < 0)
         position = dict::FindNearest(edtLookup->text(), *WordList);
@@ -131,6 +135,10 @@ void TfrmMainDict::LookUpExactly(const QString &text)
 {
     if (text.isEmpty())
         return;
+    if (IsLoadingIndex()) {
+        SpeakMessage(lang::MSG12, CheckedDictionaryName());
+        return;
+    }
     const int position = dict::FindExact(text, *WordList);
     if (position >= 0)
         ClearEntryView();

@@ -18,4 +18,12 @@ struct TGeneratorOptions
 
 QByteArray GenerateDictionary(const TGeneratorOptions &options);
 
+// The index of a dictionary of options.Entries generated head words, in the
+// word list's order, without the dictionary itself: for measuring what
+// loading a very large word list costs. Entries lie one after another at
+// about the generator's entry size. A dictionary file holding just
+// kIndexOnlyDictionary goes with it.
+QByteArray GenerateIndex(const TGeneratorOptions &options);
+inline constexpr char kIndexOnlyDictionary[] = "@00-database-info\r\n-x\r\n";
+
 } // namespace lexivoce::bench

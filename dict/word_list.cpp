@@ -8,62 +8,31 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <unistd.h>
+#include <vector>
 
 namespace lexivoce::dict {
 
 namespace {
 
-// Text in Unicode normalisation form C. Nothing below U+0300 composes or
-// decomposes, so most words are used as they are, without a copy; storage
-// holds the normalised copy when one is needed.
-QStringView toNfc(QStringView text, QString &storage)
+// Grows or shrinks a block taken with std::malloc. A large block is mapped
+// memory: what is never written costs address space only, and glibc shrinks
+// it in place.
+template<typename T>
+T *resizeBlock(T *block, size_t count)
 {
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x300) {
-            storage = text.toString().normalized(QString::NormalizationForm_C);
-            return storage;
-        }
+    if (count == 0) {
+        std::free(block);
+        return nullptr;
     }
-    return text;
-}
-
-// Calls f(codePoint) for the case-folded code points of text.
-template<typename F>
-void forEachFolded(QStringView text, F f)
-{
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate())
-            c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text[++i].unicode());
-        f(QChar::toCaseFolded(c));
-    }
-}
-
-std::uint32_t foldedHash(QStringView text)
-{
-    std::uint32_t hash = 2166136261u;
-    forEachFolded(text, [&](char32_t c) {
-        hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
-    });
-    return hash;
-}
-
-// a and b are in normalisation form C.
-bool equalIgnoringCase(QStringView a, QStringView b)
-{
-    std::u32string folded;
-    folded.reserve(static_cast<size_t>(a.size()));
-    forEachFolded(a, [&](char32_t c) { folded.push_back(c); });
-    size_t i = 0;
-    bool equal = true;
-    forEachFolded(b, [&](char32_t c) {
-        if (!equal || i >= folded.size() || folded[i] != c)
-            equal = false;
-        ++i;
-    });
-    return equal && i == folded.size();
+    void *resized = std::realloc(block, count * sizeof(T));
+    if (!resized)
+        throw std::bad_alloc();
+    return static_cast<T *>(resized);
 }
 
 // The head word bytes of an entry as the word list holds them: what its
@@ -84,18 +53,23 @@ QByteArray headWordBytes(QByteArrayView entry)
     return bytes;
 }
 
+// The hash FindExact looks words up by, of a word as the list holds it.
+std::uint32_t wordHash(QStringView word)
+{
+    bool ascii = true;
+    for (const QChar c : word)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii)
+        return FoldedHashAscii(word);
+    QString storage;
+    return FoldedHash(ToNfc(word, storage));
+}
+
 } // namespace
 
 QByteArrayView CapWordBytes(QByteArrayView bytes)
 {
     return CutAtCharacter(bytes, kMaxWordBytes);
-}
-
-bool SameWord(QStringView a, QStringView b)
-{
-    QString nfcA;
-    QString nfcB;
-    return equalIgnoringCase(toNfc(a, nfcA), toNfc(b, nfcB));
 }
 
 bool IsEntryOf(QByteArrayView entry, QStringView word)
@@ -105,41 +79,64 @@ bool IsEntryOf(QByteArrayView entry, QStringView word)
     return SameWord(DecodeUtf8(headWordBytes(entry)), word);
 }
 
-TWordList::TWordList(QObject *parent)
-    : QAbstractListModel(parent)
+// ---- TWordListContent
+
+TWordListContent::TWordListContent() = default;
+
+TWordListContent::~TWordListContent()
 {
+    std::free(m_pool);
+    std::free(m_items);
 }
 
-QStringView TWordList::WordView(int position) const
+TWordListContent::TWordListContent(TWordListContent &&other) noexcept
 {
-    const TItem &item = m_items[static_cast<size_t>(position)];
-    return QStringView(m_pool.data() + item.Start, static_cast<qsizetype>(item.Size));
+    *this = std::move(other);
 }
 
-void TWordList::FreeLocations()
+TWordListContent &TWordListContent::operator=(TWordListContent &&other) noexcept
 {
-    if (m_items.empty() && m_pool.empty())
-        return;
-    beginResetModel();
-    std::vector<char16_t>().swap(m_pool);
-    std::vector<TItem>().swap(m_items);
-    std::vector<std::int32_t>().swap(m_exact);
-    endResetModel();
+    if (this != &other) {
+        std::free(m_pool);
+        std::free(m_items);
+        m_pool = std::exchange(other.m_pool, nullptr);
+        m_poolSize = std::exchange(other.m_poolSize, 0);
+        m_poolCapacity = std::exchange(other.m_poolCapacity, 0);
+        m_items = std::exchange(other.m_items, nullptr);
+        m_count = std::exchange(other.m_count, 0);
+        m_itemCapacity = std::exchange(other.m_itemCapacity, 0);
+        m_lineNumber = std::exchange(other.m_lineNumber, 0);
+    }
+    return *this;
 }
 
-void TWordList::Fill(QByteArrayView bytes)
+QStringView TWordListContent::Word(int position) const
 {
-    beginResetModel();
-    m_pool.clear();
-    m_items.clear();
-    // Every byte of a head word gives at most one UTF-16 unit.
-    m_pool.resize(static_cast<size_t>(bytes.size()));
-    m_items.reserve(static_cast<size_t>(bytes.size() / 24));
+    const size_t i = static_cast<size_t>(position);
+    const size_t end = i + 1 < m_count ? m_items[i + 1].Start : m_poolSize;
+    return QStringView(m_pool + m_items[i].Start, static_cast<qsizetype>(end - m_items[i].Start));
+}
 
+void TWordListContent::Reserve(size_t units, size_t items)
+{
+    if (m_poolSize + units > m_poolCapacity) {
+        m_poolCapacity = std::max(m_poolSize + units, m_poolCapacity + m_poolCapacity / 2);
+        m_pool = resizeBlock(m_pool, m_poolCapacity);
+    }
+    if (m_count + items > m_itemCapacity) {
+        m_itemCapacity = std::max(m_count + items, m_itemCapacity + m_itemCapacity / 2);
+        m_items = resizeBlock(m_items, m_itemCapacity);
+    }
+}
+
+void TWordListContent::Feed(QByteArrayView bytes, qsizetype sizeHint)
+{
+    // Every byte of a head word gives at most one UTF-16 unit, and a line
+    // that is kept has at least four bytes besides its word ("\tA\tA").
+    if (sizeHint > 0 && m_poolCapacity == 0)
+        Reserve(static_cast<size_t>(sizeHint), static_cast<size_t>(sizeHint / 4 + 1));
     const char *p = bytes.data();
     const char *end = p + bytes.size();
-    size_t poolSize = 0;
-    int lineNumber = 0;
     while (p < end) {
         const char *lineEnd = p;
         while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r')
@@ -148,73 +145,177 @@ void TWordList::Fill(QByteArrayView bytes)
         p = lineEnd;
         if (p < end && *p++ == '\r' && p < end && *p == '\n')
             ++p;
-        if (++lineNumber <= 3)
-            continue;
-
-        const qsizetype tab1 = line.indexOf('\t');
-        if (tab1 < 0)
-            continue;
-        const QByteArrayView rest = line.sliced(tab1 + 1);
-        const qsizetype tab2 = rest.indexOf('\t');
-        if (tab2 < 0)
-            continue;
-        TItem item{};
-        item.Location.Offset = DecodeIndexNumber(rest.first(tab2));
-        item.Location.Length = DecodeIndexNumber(rest.sliced(tab2 + 1));
-        const qsizetype units = DecodeUtf8(CapWordBytes(line.first(tab1)), m_pool.data() + poolSize);
-        item.Start = static_cast<std::uint32_t>(poolSize);
-        item.Size = units < 0 ? 0 : static_cast<std::uint32_t>(units);
-        poolSize += item.Size;
-        m_items.push_back(item);
+        if (++m_lineNumber > 3)
+            AddLine(line);
     }
-    m_pool.resize(poolSize);
-    m_pool.shrink_to_fit();
-    m_items.shrink_to_fit();
-    BuildExactIndex();
+}
+
+void TWordListContent::AddLine(QByteArrayView line)
+{
+    const auto *tab1 = static_cast<const char *>(std::memchr(line.data(), '\t', static_cast<size_t>(line.size())));
+    if (!tab1)
+        return;
+    const qsizetype wordBytes = tab1 - line.data();
+    const QByteArrayView rest = line.sliced(wordBytes + 1);
+    const auto *tab2 = static_cast<const char *>(std::memchr(rest.data(), '\t', static_cast<size_t>(rest.size())));
+    if (!tab2)
+        return;
+    const QByteArrayView word = CapWordBytes(line.first(wordBytes));
+    Reserve(static_cast<size_t>(word.size()), 1);
+    TItem &item = m_items[m_count];
+    item.Location.Offset = DecodeIndexNumber(rest.first(tab2 - rest.data()));
+    item.Location.Length = DecodeIndexNumber(rest.sliced(tab2 - rest.data() + 1));
+    item.Start = static_cast<std::uint32_t>(m_poolSize);
+    const qsizetype units = DecodeUtf8(word, m_pool + m_poolSize);
+    const size_t size = units < 0 ? 0 : static_cast<size_t>(units);
+    item.Hash = wordHash(QStringView(m_pool + m_poolSize, static_cast<qsizetype>(size)));
+    m_poolSize += size;
+    ++m_count;
+}
+
+void TWordListContent::Finish()
+{
+    m_pool = resizeBlock(m_pool, m_poolSize);
+    m_poolCapacity = m_poolSize;
+    m_items = resizeBlock(m_items, m_count);
+    m_itemCapacity = m_count;
+}
+
+// ---- the exact table
+
+namespace {
+
+// Counting sort of the positions by the top bits of their hashes: two passes
+// over the list, no comparison of words. Returns nullptr when stopped.
+std::unique_ptr<TExactTable> buildExactTable(const TWordListContent &content, const std::atomic<bool> &stop)
+{
+    const auto count = static_cast<size_t>(content.Count());
+    auto table = std::make_unique<TExactTable>();
+    int bits = 4;
+    // About four words a bucket.
+    while (bits < 24 && (size_t{1} << (bits + 2)) < count)
+        ++bits;
+    table->Shift = 32 - bits;
+    const size_t buckets = size_t{1} << bits;
+    table->BucketStart = std::make_unique<std::uint32_t[]>(buckets + 1); // zeroed
+    table->Positions = std::make_unique_for_overwrite<std::int32_t[]>(std::max<size_t>(count, 1));
+    std::uint32_t *start = table->BucketStart.get();
+    constexpr size_t kStopCheck = 1 << 16;
+    for (size_t i = 0; i < count; ++i) {
+        ++start[(content.Hash(static_cast<int>(i)) >> table->Shift) + 1];
+        if (i % kStopCheck == 0 && stop.load(std::memory_order_relaxed))
+            return nullptr;
+    }
+    for (size_t b = 0; b < buckets; ++b)
+        start[b + 1] += start[b];
+    std::vector<std::uint32_t> next(start, start + buckets);
+    for (size_t i = 0; i < count; ++i) {
+        table->Positions[next[content.Hash(static_cast<int>(i)) >> table->Shift]++] = static_cast<std::int32_t>(i);
+        if (i % kStopCheck == 0 && stop.load(std::memory_order_relaxed))
+            return nullptr;
+    }
+    return table;
+}
+
+// Lists this long build their table on the calling thread: a few
+// milliseconds at most.
+constexpr int kTableInline = 100000;
+
+} // namespace
+
+// ---- TWordList
+
+TWordList::TWordList(QObject *parent)
+    : QAbstractListModel(parent)
+{
+}
+
+TWordList::~TWordList()
+{
+    StopTableBuild();
+}
+
+void TWordList::StopTableBuild()
+{
+    if (m_builder.joinable()) {
+        m_stopBuild.store(true, std::memory_order_relaxed);
+        m_builder.join();
+    }
+    m_stopBuild.store(false, std::memory_order_relaxed);
+    m_table.store(nullptr, std::memory_order_release);
+    m_ownedTable.reset();
+}
+
+void TWordList::FreeLocations()
+{
+    StopTableBuild();
+    if (m_content.Count() == 0)
+        return;
+    beginResetModel();
+    m_content = TWordListContent();
     endResetModel();
 }
 
-void TWordList::BuildExactIndex()
+void TWordList::Fill(QByteArrayView bytes)
 {
-    m_exact.clear();
-    if (m_items.empty())
+    TWordListContent content;
+    content.Feed(bytes, bytes.size());
+    content.Finish();
+    Adopt(std::move(content));
+}
+
+void TWordList::Adopt(TWordListContent content)
+{
+    StopTableBuild();
+    beginResetModel();
+    m_content = std::move(content);
+    endResetModel();
+}
+
+void TWordList::BuildExactTable()
+{
+    if (m_builder.joinable() || m_ownedTable || Count() == 0)
         return;
-    size_t capacity = 16;
-    while (capacity < m_items.size() * 2)
-        capacity *= 2;
-    m_exact.assign(capacity, -1);
-    const size_t mask = capacity - 1;
-    QString nfcWord;
-    QString nfcHeld;
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        const QStringView word = toNfc(WordView(static_cast<int>(i)), nfcWord);
-        for (size_t slot = foldedHash(word) & mask;; slot = (slot + 1) & mask) {
-            const std::int32_t held = m_exact[slot];
-            if (held < 0) {
-                m_exact[slot] = static_cast<std::int32_t>(i);
-                break;
-            }
-            if (equalIgnoringCase(toNfc(WordView(held), nfcHeld), word))
-                break; // the word nearer the top stays
-        }
+    if (Count() <= kTableInline) {
+        const std::atomic<bool> never{false};
+        m_ownedTable = buildExactTable(m_content, never);
+        m_table.store(m_ownedTable.get(), std::memory_order_release);
+        return;
     }
+    // The content stays as it is until StopTableBuild has joined the thread.
+    m_builder = std::thread([this] {
+        std::unique_ptr<TExactTable> table = buildExactTable(m_content, m_stopBuild);
+        if (!table)
+            return;
+        m_ownedTable = std::move(table);
+        m_table.store(m_ownedTable.get(), std::memory_order_release);
+    });
 }
 
 int TWordList::FindExact(QStringView key) const
 {
-    if (m_exact.empty())
-        return -1;
     QString nfcKey;
-    QString nfcHeld;
-    key = toNfc(key, nfcKey);
-    const size_t mask = m_exact.size() - 1;
-    for (size_t slot = foldedHash(key) & mask;; slot = (slot + 1) & mask) {
-        const std::int32_t held = m_exact[slot];
-        if (held < 0)
-            return -1;
-        if (equalIgnoringCase(toNfc(WordView(held), nfcHeld), key))
-            return held;
+    key = ToNfc(key, nfcKey);
+    const std::uint32_t hash = FoldedHash(key);
+    QString nfcWord;
+    const auto matches = [&](int position) {
+        return m_content.Hash(position) == hash && EqualIgnoringCase(ToNfc(WordView(position), nfcWord), key);
+    };
+    if (const TExactTable *table = m_table.load(std::memory_order_acquire)) {
+        const size_t bucket = hash >> table->Shift;
+        for (std::uint32_t i = table->BucketStart[bucket]; i < table->BucketStart[bucket + 1]; ++i) {
+            if (matches(table->Positions[i]))
+                return table->Positions[i];
+        }
+        return -1;
     }
+    // Until the table is built: the same answer from the top of the list,
+    // comparing hashes first.
+    for (int position = 0; position < Count(); ++position) {
+        if (matches(position))
+            return position;
+    }
+    return -1;
 }
 
 int TWordList::rowCount(const QModelIndex &parent) const
@@ -231,32 +332,84 @@ QVariant TWordList::data(const QModelIndex &index, int role) const
     return QVariant();
 }
 
+// ---- reading an index
+
+bool ReadIndex(const QString &indexPath, TWordListContent &content, const std::atomic<bool> *stop)
+{
+    RequireRegularFile(indexPath);
+    const QByteArray name = QFile::encodeName(indexPath);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    const auto failure = [&](const char *what) {
+        return Error(QStringLiteral("%1 file \"%2\". %3")
+                         .arg(QLatin1String(what), indexPath, QString::fromLocal8Bit(std::strerror(errno))));
+    };
+    if (fd < 0)
+        throw failure("Cannot open");
+    struct Closer
+    {
+        int Fd;
+        ~Closer() { ::close(Fd); }
+    } closer{fd};
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    if (size < 0 || ::lseek(fd, 0, SEEK_SET) != 0)
+        throw failure("Cannot read");
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    // Complete lines go to the parser; the start of a line that goes on in
+    // the next chunk moves to the front of the buffer. A CR at the end of a
+    // chunk waits too, since an LF after it belongs to the same line end.
+    constexpr size_t kChunk = 1 << 20;
+    std::vector<char> buffer(kChunk);
+    size_t held = 0;
+    bool first = true;
+    for (;;) {
+        if (stop && stop->load(std::memory_order_relaxed))
+            return false;
+        if (held == buffer.size())
+            buffer.resize(buffer.size() * 2); // a line longer than the buffer
+        const ssize_t got = ::read(fd, buffer.data() + held, buffer.size() - held);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw failure("Cannot read");
+        }
+        const size_t filled = held + static_cast<size_t>(got);
+        const bool atEnd = got == 0;
+        size_t complete = filled;
+        if (!atEnd) {
+            while (complete > 0 && buffer[complete - 1] != '\n' && buffer[complete - 1] != '\r')
+                --complete;
+            if (complete > 0 && buffer[complete - 1] == '\r')
+                --complete;
+        }
+        content.Feed(QByteArrayView(buffer.data(), static_cast<qsizetype>(complete)),
+                     first ? static_cast<qsizetype>(size) : 0);
+        first = false;
+        if (atEnd)
+            break;
+        held = filled - complete;
+        std::memmove(buffer.data(), buffer.data() + complete, held);
+    }
+    content.Finish();
+    return true;
+}
+
 void LoadIndex(const QString &indexPath, TWordList &list)
 {
     list.FreeLocations();
-    RequireRegularFile(indexPath);
-    QFile file(indexPath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(indexPath, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("Cannot read file \"%1\". %2").arg(indexPath, file.errorString()));
-    list.Fill(bytes);
+    TWordListContent content;
+    ReadIndex(indexPath, content);
+    list.Adopt(std::move(content));
 }
 
 int FindNearest(QStringView key, const TWordList &list)
 {
-    QString nfcKey;
-    QString nfcWord;
-    const QString loweredKey = key.toString().toLower();
-    const QStringView lowered = toNfc(loweredKey, nfcKey);
+    const QString lowered = LoweredKey(key);
     int low = 0;
     int high = list.Count() - 1;
     while (low <= high) {
         const int middle = low + (high - low) / 2;
-        const QStringView word = list.WordView(middle);
-        const QString loweredWord = QString::fromRawData(word.data(), word.size()).toLower();
-        if (toNfc(loweredWord, nfcWord) < lowered)
+        if (LoweredLess(list.WordView(middle), lowered))
             low = middle + 1;
         else
             high = middle - 1;

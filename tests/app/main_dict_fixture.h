@@ -5,6 +5,7 @@
 #include "app/main_dict.h"
 
 #include "dict/index_builder.h"
+#include "dict/index_loader.h"
 #include "dict/word_list.h"
 #include "lang/ini_file.h"
 #include "speech/fake/fake_voice.h"

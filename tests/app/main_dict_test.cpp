@@ -95,6 +95,34 @@ TEST_F(MainDictTest, AnInterfaceVoiceThatIsNotInstalledIsReportedAndTheWindowCom
     EXPECT_EQ(window->WordList->Count(), 5);
 }
 
+TEST_F(MainDictTest, KeysAreAnsweredWhileALargeIndexLoads)
+{
+    WriteConfig(QStringLiteral("Sample"));
+    Start();
+    // Read on a thread of its own, as a large index is: the words arrive
+    // through the event loop, which the keys below do not run.
+    window->IndexLoader->InlineBytes = -1;
+    Forget();
+    window->LoadIndex(window->IndexFileName);
+    ASSERT_TRUE(window->IsLoadingIndex());
+    window->edtLookup->setFocus();
+    window->edtLookup->setText(QStringLiteral("abroad"));
+    QTest::keyClick(window->edtLookup, Qt::Key_Return);
+    QTest::keyClick(window->edtLookup, Qt::Key_Down);
+    EXPECT_EQ(window->WordList->Count(), 0);
+    EXPECT_TRUE(window->rvMeaning->toPlainText().trimmed().isEmpty());
+
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->WordList->Count() == 5; }, 5000));
+    const QStringList said = InterfaceSaid();
+    EXPECT_EQ(said.count(QStringLiteral("Loading Sample dictionary")), 3) << said.join(u'|').toStdString();
+    EXPECT_FALSE(said.join(u'|').contains(QStringLiteral("does not exist")));
+    EXPECT_EQ(said.last(), QStringLiteral("Sample dictionary is ready"));
+
+    // The same keys once the words are there.
+    Key(window->edtLookup, Qt::Key_Return);
+    EXPECT_TRUE(window->rvMeaning->toPlainText().contains(QStringLiteral("ở nước ngoài")));
+}
+
 TEST_F(MainDictTest, UpAndDownWalkTheWordListInTheFirstVoice)
 {
     WriteConfig(QStringLiteral("Sample"));

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QTest>
+
+#include <vector>
 
 namespace lexivoce::dict {
 namespace {
@@ -18,6 +21,22 @@ QStringList wordsOf(const TWordList &list)
     for (int i = 0; i < list.Count(); ++i)
         words.append(list.Word(i));
     return words;
+}
+
+// FindExact's answers for keys, asked before the list's exact table is
+// built and again after: both must be the same.
+std::vector<int> findExactBothWays(TWordList &list, const QStringList &keys)
+{
+    std::vector<int> before;
+    for (const QString &key : keys)
+        before.push_back(FindExact(key, list));
+    list.BuildExactTable();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.HasExactTable(); }, 10000));
+    std::vector<int> after;
+    for (const QString &key : keys)
+        after.push_back(FindExact(key, list));
+    EXPECT_EQ(before, after) << "the answer changed once the table was built";
+    return after;
 }
 
 TEST(WordList, FillSkipsThreeLinesAndLinesWithoutTwoTabs)
@@ -69,32 +88,42 @@ TEST(WordList, FindExactIgnoresCaseOnlyAndFindsTheTopmost)
 {
     TWordList list;
     list.Fill(kHeader + "Zed\tA\tB\napple\tB\tB\nApple\tC\tB\nVI\xE1\xBB\x86T\tD\tB\nbook [buk]\tE\tB");
-    EXPECT_EQ(FindExact(QStringLiteral("APPLE"), list), 1);
-    EXPECT_EQ(FindExact(QStringLiteral("zed"), list), 0);
-    EXPECT_EQ(FindExact(QStringLiteral("việt"), list), 3);
-    EXPECT_EQ(FindExact(QStringLiteral("book [BUK]"), list), 4);
-    EXPECT_EQ(FindExact(QStringLiteral("book"), list), -1);   // no partial match
-    EXPECT_EQ(FindExact(QStringLiteral(" zed"), list), -1);   // no trimming
-    EXPECT_EQ(FindExact(QString(), list), -1);
+    const QStringList keys = {QStringLiteral("APPLE"), QStringLiteral("zed"), QStringLiteral("việt"),
+                              QStringLiteral("book [BUK]"),
+                              QStringLiteral("book"),  // no partial match
+                              QStringLiteral(" zed"),  // no trimming
+                              QString(), QStringLiteral("\U0001D400")};
+    EXPECT_EQ(findExactBothWays(list, keys), (std::vector<int>{1, 0, 3, 4, -1, -1, -1, -1}));
     EXPECT_EQ(FindExact(QStringLiteral("a"), TWordList()), -1);
 }
 
 TEST(WordList, FindExactAgreesWithALinearSearchOnManyWords)
 {
-    QByteArray index = kHeader;
-    for (int i = 0; i < 5000; ++i)
-        index += "w" + QByteArray::number(i % 1700) + (i % 3 ? "" : "X") + "\tA\tB\n";
-    TWordList list;
-    list.Fill(index);
-    for (int probe = 0; probe < 1800; probe += 7) {
-        for (const QString &key : {QStringLiteral("w%1").arg(probe), QStringLiteral("W%1x").arg(probe)}) {
+    // Small lists build their table at once, long ones on a thread.
+    for (const int words : {5000, 150000}) {
+        QByteArray index = kHeader;
+        const int distinct = words / 3;
+        for (int i = 0; i < words; ++i)
+            index += "w" + QByteArray::number(i % distinct) + (i % 3 ? "" : "X") + "\tA\tB\n";
+        TWordList list;
+        list.Fill(index);
+        QStringList keys;
+        for (int probe = 0; probe < distinct + 100; probe += distinct / 250)
+            keys << QStringLiteral("w%1").arg(probe) << QStringLiteral("W%1x").arg(probe);
+        const std::vector<int> found = findExactBothWays(list, keys);
+        for (qsizetype k = 0; k < keys.size(); ++k) {
             int expected = -1;
             for (int i = 0; i < list.Count() && expected < 0; ++i) {
-                if (list.Word(i).compare(key, Qt::CaseInsensitive) == 0)
+                if (list.Word(i).compare(keys[k], Qt::CaseInsensitive) == 0)
                     expected = i;
             }
-            EXPECT_EQ(FindExact(key, list), expected) << key.toStdString();
+            EXPECT_EQ(found[static_cast<size_t>(k)], expected) << keys[k].toStdString();
         }
+        // Refilling stops a build under way and starts over without a table.
+        list.BuildExactTable();
+        list.Fill(kHeader + "Only\tA\tB");
+        EXPECT_FALSE(list.HasExactTable());
+        EXPECT_EQ(FindExact(QStringLiteral("only"), list), 0);
     }
 }
 
@@ -119,8 +148,13 @@ TEST(WordList, LookUpsCompareTextInNormalisationFormC)
         {QStringLiteral("APPLE"), 0},
         {QStringLiteral("cà phe"), -1},                // a missing mark is another word
     };
-    for (const auto &[key, position] : exact)
-        EXPECT_EQ(FindExact(key, list), position) << key.toStdString();
+    QStringList keys;
+    std::vector<int> positions;
+    for (const auto &[key, position] : exact) {
+        keys << key;
+        positions.push_back(position);
+    }
+    EXPECT_EQ(findExactBothWays(list, keys), positions);
 
     TWordList sorted;
     sorted.Fill(kHeader + "c\xC3\xA0\tA\tB\nc\xC3\xA1\tA\tB\nvi\xE1\xBB\x87t\tA\tB\nvi\xE1\xBB\x87tz\tA\tB");
@@ -184,6 +218,45 @@ TEST_F(DictFilesTest, LoadIndexFailureLeavesTheListEmpty)
     WriteFile(QStringLiteral("x.index"), kHeader + "a\tA\tB\nb\tB\tC");
     LoadIndex(QStringLiteral("x.index"), list);
     EXPECT_EQ(wordsOf(list), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+}
+
+TEST_F(DictFilesTest, ReadingInChunksGivesWhatTheWholeFileGives)
+{
+    // Lines across the reader's 1 MiB chunks: a CR LF and a lone CR right at
+    // a chunk's end, and one line longer than a chunk.
+    constexpr qsizetype kChunk = 1 << 20;
+    QByteArray index = kHeader;
+    int n = 0;
+    const auto fillTo = [&](qsizetype size) {
+        while (index.size() + 20 < size)
+            index += "w" + QByteArray::number(n++) + "\tB\tC\n";
+        index += QByteArray(size - index.size(), 'x');
+    };
+    fillTo(kChunk - 1);
+    index += "\r\nboundary\tA\tB\r\n";
+    // The first read's CR was carried into the second, which ends a byte
+    // earlier in the file.
+    fillTo(2 * kChunk - 2);
+    index += "\rlone\tC\tD\n" + QByteArray(kChunk + 10, 'y') + "\tE\tF\ncut\tG\tH\r";
+    WriteFile(QStringLiteral("chunks.index"), index);
+
+    TWordList whole;
+    whole.Fill(index);
+    TWordListContent content;
+    ASSERT_TRUE(ReadIndex(QStringLiteral("chunks.index"), content));
+    ASSERT_EQ(content.Count(), whole.Count());
+    for (int i = 0; i < whole.Count(); ++i) {
+        ASSERT_EQ(content.Word(i), whole.WordView(i)) << i;
+        ASSERT_EQ(content.Location(i), whole.Location(i)) << i;
+    }
+    EXPECT_TRUE(wordsOf(whole).contains(QStringLiteral("boundary")));
+    EXPECT_TRUE(wordsOf(whole).contains(QStringLiteral("lone")));
+    EXPECT_EQ(whole.Word(whole.Count() - 1), QStringLiteral("cut"));
+
+    // A read that is asked to stop ends early.
+    const std::atomic<bool> stop{true};
+    TWordListContent stopped;
+    EXPECT_FALSE(ReadIndex(QStringLiteral("chunks.index"), stopped, &stop));
 }
 
 TEST_F(DictFilesTest, EntriesAreReadByLocationClampedToTheFile)

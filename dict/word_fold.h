@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+namespace lexivoce::dict {
+
+// How the word list compares words: in Unicode normalisation form C, with
+// letter case ignored by case folding. Safe to call from any thread.
+
+// text in normalisation form C. Most words are in it already and are used as
+// they are, without a copy; storage holds the normalised copy when one is
+// needed.
+QStringView ToNfc(QStringView text, QString &storage);
+
+// A hash of text's case-folded code points; text in normalisation form C.
+std::uint32_t FoldedHash(QStringView text);
+
+// The same for text of ASCII characters only, without any check.
+std::uint32_t FoldedHashAscii(QStringView text);
+
+// Whether a and b, both in normalisation form C, are equal ignoring case.
+bool EqualIgnoringCase(QStringView a, QStringView b);
+
+// Whether two words are equal as FindExact compares them.
+bool SameWord(QStringView a, QStringView b);
+
+// key as FindNearest compares it: lower-cased, then in normalisation form C.
+QString LoweredKey(QStringView key);
+
+// Whether word, lower-cased and in normalisation form C, is less than
+// loweredKey (see LoweredKey), by UTF-16 code units.
+bool LoweredLess(QStringView word, QStringView loweredKey);
+
+} // namespace lexivoce::dict
