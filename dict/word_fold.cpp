@@ -136,6 +136,22 @@ bool SameWord(QStringView a, QStringView b)
     return EqualIgnoringCase(ToNfc(a, nfcA), ToNfc(b, nfcB));
 }
 
+bool FoldsAsItLowers(QStringView text)
+{
+    QString storage;
+    const QStringView nfc = ToNfc(text, storage);
+    const QString lowered = nfc.toString().toLower();
+    if (lowered != LoweredKey(text))
+        return false;
+    QString folded;
+    folded.reserve(nfc.size());
+    for (TFolded f(nfc); !f.AtEnd();) {
+        const char32_t c = f.Next();
+        folded.append(QChar::fromUcs4(c));
+    }
+    return folded == lowered;
+}
+
 QString LoweredKey(QStringView key)
 {
     QString storage;
@@ -157,8 +173,12 @@ bool LoweredLess(QStringView word, QStringView loweredKey)
             return false; // the key is a prefix of the word
         const char16_t lower = c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
         const char16_t k = loweredKey[i].unicode();
-        if (lower != k)
+        if (lower != k) {
+            // A combining mark after it would make it another letter.
+            if (i + 1 < n && word[i + 1].unicode() >= 0x300)
+                break;
             return lower < k;
+        }
     }
     if (i == n)
         return n < loweredKey.size();

@@ -34,4 +34,11 @@ QString LoweredKey(QStringView key);
 // loweredKey (see LoweredKey), by UTF-16 code units.
 bool LoweredLess(QStringView word, QStringView loweredKey);
 
+// Whether text's case folding is its lower-casing (both in normalisation
+// form C), so that two such texts are equal ignoring case exactly when
+// their lowered forms are equal. True for ASCII and for Vietnamese; false
+// for the few letters whose folding differs: the long s, the final sigma,
+// the micro sign, the dotted capital I, Greek symbol forms.
+bool FoldsAsItLowers(QStringView text);
+
 } // namespace lexivoce::dict

@@ -1,6 +1,7 @@
 #include "dict/word_list.h"
 
 #include "dict/dict_file.h"
+#include "dict/index_lines.h"
 #include "dict/index_number.h"
 #include "dict/text.h"
 #include "lang/error.h"
@@ -66,6 +67,22 @@ std::uint32_t wordHash(QStringView word)
 }
 
 } // namespace
+
+bool ParseIndexLine(QByteArrayView line, QByteArrayView &word, TLocation &location)
+{
+    const auto *tab1 = static_cast<const char *>(std::memchr(line.data(), '\t', static_cast<size_t>(line.size())));
+    if (!tab1)
+        return false;
+    const qsizetype wordBytes = tab1 - line.data();
+    const QByteArrayView rest = line.sliced(wordBytes + 1);
+    const auto *tab2 = static_cast<const char *>(std::memchr(rest.data(), '\t', static_cast<size_t>(rest.size())));
+    if (!tab2)
+        return false;
+    word = line.first(wordBytes);
+    location.Offset = DecodeIndexNumber(rest.first(tab2 - rest.data()));
+    location.Length = DecodeIndexNumber(rest.sliced(tab2 - rest.data() + 1));
+    return true;
+}
 
 QByteArrayView CapWordBytes(QByteArrayView bytes)
 {
@@ -135,36 +152,22 @@ void TWordListContent::Feed(QByteArrayView bytes, qsizetype sizeHint)
     // that is kept has at least four bytes besides its word ("\tA\tA").
     if (sizeHint > 0 && m_poolCapacity == 0)
         Reserve(static_cast<size_t>(sizeHint), static_cast<size_t>(sizeHint / 4 + 1));
-    const char *p = bytes.data();
-    const char *end = p + bytes.size();
-    while (p < end) {
-        const char *lineEnd = p;
-        while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r')
-            ++lineEnd;
-        const QByteArrayView line(p, lineEnd - p);
-        p = lineEnd;
-        if (p < end && *p++ == '\r' && p < end && *p == '\n')
-            ++p;
+    SplitIndexLines(bytes, [this](QByteArrayView line) {
         if (++m_lineNumber > 3)
             AddLine(line);
-    }
+    });
 }
 
 void TWordListContent::AddLine(QByteArrayView line)
 {
-    const auto *tab1 = static_cast<const char *>(std::memchr(line.data(), '\t', static_cast<size_t>(line.size())));
-    if (!tab1)
+    QByteArrayView bytes;
+    TLocation location;
+    if (!ParseIndexLine(line, bytes, location))
         return;
-    const qsizetype wordBytes = tab1 - line.data();
-    const QByteArrayView rest = line.sliced(wordBytes + 1);
-    const auto *tab2 = static_cast<const char *>(std::memchr(rest.data(), '\t', static_cast<size_t>(rest.size())));
-    if (!tab2)
-        return;
-    const QByteArrayView word = CapWordBytes(line.first(wordBytes));
+    const QByteArrayView word = CapWordBytes(bytes);
     Reserve(static_cast<size_t>(word.size()), 1);
     TItem &item = m_items[m_count];
-    item.Location.Offset = DecodeIndexNumber(rest.first(tab2 - rest.data()));
-    item.Location.Length = DecodeIndexNumber(rest.sliced(tab2 - rest.data() + 1));
+    item.Location = location;
     item.Start = static_cast<std::uint32_t>(m_poolSize);
     const qsizetype units = DecodeUtf8(word, m_pool + m_poolSize);
     const size_t size = units < 0 ? 0 : static_cast<size_t>(units);

@@ -5,6 +5,7 @@
 #include "dict/dict_sorter.h"
 #include "dict/entry_renderer.h"
 #include "dict/index_builder.h"
+#include "dict/index_view.h"
 #include "dict/word_list.h"
 #include "lang/error.h"
 #include "speech/output_format.h"
@@ -18,6 +19,8 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <unistd.h>
 
 using namespace lexivoce;
@@ -153,50 +156,74 @@ int commandIndex(const Arguments &args)
     return kExitOk;
 }
 
-void loadWordList(const QString &file, dict::TWordList &list)
+// The index of a dictionary, answered from the file where it can be: one
+// look-up needs no word list. FindExact falls back to loading the list when
+// the file cannot tell (words out of order, letters whose case folding
+// differs from their lower-casing).
+class IndexOf
 {
-    dict::LoadIndex(dict::IndexFileName(file), list);
-}
+public:
+    explicit IndexOf(const QString &file) : m_file(file), m_view(dict::IndexFileName(file)) {}
+
+    int Count() const { return m_view.Count(); }
+    QString Word(int position) const { return m_view.Word(position); }
+    dict::TLocation Location(int position) const { return m_view.Location(position); }
+    int FindNearest(const QString &word) const { return m_view.FindNearest(word); }
+
+    int FindExact(const QString &word)
+    {
+        if (const std::optional<int> position = m_view.FindExact(word))
+            return *position;
+        if (!m_list) {
+            m_list = std::make_unique<dict::TWordList>();
+            dict::LoadIndex(dict::IndexFileName(m_file), *m_list);
+        }
+        return dict::FindExact(word, *m_list);
+    }
+
+private:
+    QString m_file;
+    dict::TIndexView m_view;
+    std::unique_ptr<dict::TWordList> m_list;
+};
 
 int commandFind(const Arguments &args)
 {
     args.Expect(2);
-    dict::TWordList list;
-    loadWordList(args.Values[0], list);
+    IndexOf index(args.Values[0]);
     const QString &word = args.Values[1];
     if (args.Flags.contains(QLatin1String("--nearest"))) {
-        const int position = dict::FindNearest(word, list);
-        print(stdout, position < list.Count()
-                          ? QStringLiteral("%1\t%2\n").arg(position).arg(list.Word(position))
+        const int position = index.FindNearest(word);
+        print(stdout, position < index.Count()
+                          ? QStringLiteral("%1\t%2\n").arg(position).arg(index.Word(position))
                           : QStringLiteral("%1\n").arg(position));
         return kExitOk;
     }
-    const int position = dict::FindExact(word, list);
+    const int position = index.FindExact(word);
     if (position < 0) {
         print(stderr, QStringLiteral("lexivoce-dict: %1: not found\n").arg(word));
         return kExitNotFound;
     }
-    print(stdout, QStringLiteral("%1\t%2\n").arg(position).arg(list.Word(position)));
+    print(stdout, QStringLiteral("%1\t%2\n").arg(position).arg(index.Word(position)));
     return kExitOk;
 }
 
-// Renders the entry of the word at position. Throws when the index leads
+// Renders the entry of word at location. Throws when the index leads
 // elsewhere (it is older than the dictionary, or damaged); tells on stderr
 // when the entry was too long to be rendered whole.
-void renderAt(const QString &file, const dict::TWordList &list, int position,
-              view::TStyledDocument &document)
+void renderAt(const QString &file, const QString &word, dict::TLocation location, view::TStyledDocument &document)
 {
     dict::TDictFile dictFile;
     dictFile.Open(file);
     bool cut = false;
-    const QByteArray entry = dictFile.ReadEntry(list.Location(position), &cut);
-    if (!dict::IsEntryOf(entry, list.Word(position)))
+    const QByteArray entry = dictFile.ReadEntry(location, &cut);
+    if (!dict::IsEntryOf(entry, word))
         throw Error(QStringLiteral("the index of %1 is out of date: it does not lead to the entry of \"%2\"; "
                                    "rebuild it with: lexivoce-dict index %1")
-                        .arg(file, list.Word(position)));
+                        .arg(file, word));
     if (dict::RenderEntry(document, entry) || cut)
         print(stderr, QStringLiteral("lexivoce-dict: the entry of \"%1\" is too long; only its beginning is shown\n")
-                          .arg(list.Word(position)));
+                          .arg(word));
 }
 
 int commandRender(const Arguments &args)
@@ -206,12 +233,11 @@ int commandRender(const Arguments &args)
     const int position = args.Values[1].toInt(&ok);
     if (!ok)
         throw UsageError(QStringLiteral("POS must be a number"));
-    dict::TWordList list;
-    loadWordList(args.Values[0], list);
-    if (position < 0 || position >= list.Count())
-        throw Error(QStringLiteral("position %1 is outside the word list (0..%2)").arg(position).arg(list.Count() - 1));
+    IndexOf index(args.Values[0]);
+    if (position < 0 || position >= index.Count())
+        throw Error(QStringLiteral("position %1 is outside the word list (0..%2)").arg(position).arg(index.Count() - 1));
     view::TStyledDocument document;
-    renderAt(args.Values[0], list, position, document);
+    renderAt(args.Values[0], index.Word(position), index.Location(position), document);
     QString out;
     for (int i = 0; i < document.ItemCount(); ++i) {
         const view::TDocItem &item = document.Item(i);
@@ -227,15 +253,14 @@ int commandRender(const Arguments &args)
 int commandShow(const Arguments &args)
 {
     args.Expect(2);
-    dict::TWordList list;
-    loadWordList(args.Values[0], list);
-    const int position = dict::FindExact(args.Values[1], list);
+    IndexOf index(args.Values[0]);
+    const int position = index.FindExact(args.Values[1]);
     if (position < 0) {
         print(stderr, QStringLiteral("lexivoce-dict: %1: not found\n").arg(args.Values[1]));
         return kExitNotFound;
     }
     view::TStyledDocument document;
-    renderAt(args.Values[0], list, position, document);
+    renderAt(args.Values[0], index.Word(position), index.Location(position), document);
     print(stdout, document.PlainText() + QLatin1Char('\n'));
     return kExitOk;
 }

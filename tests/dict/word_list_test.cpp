@@ -165,6 +165,12 @@ TEST(WordList, LookUpsCompareTextInNormalisationFormC)
     };
     for (const auto &[key, position] : nearest)
         EXPECT_EQ(FindNearest(key, sorted), position) << key.toStdString();
+
+    // A decomposed word sorts by its composed letter, not by its bare one.
+    TWordList marked;
+    marked.Fill(kHeader + "cb\tA\tB\nca\xCC\x80\tA\tB");
+    EXPECT_EQ(FindNearest(QStringLiteral("cc"), marked), 1);
+    EXPECT_EQ(FindNearest(QStringLiteral("cà"), marked), 1);
 }
 
 TEST(WordList, AHugeHeadWordIsCutAtACharacterBoundary)
