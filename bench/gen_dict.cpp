@@ -11,6 +11,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs("Usage: lexivoce-gen-dict FILE [ENTRIES] [--unsorted]\n", stdout);
+        return 0;
+    }
     const bool unsorted = args.removeAll(QStringLiteral("--unsorted")) > 0;
     if (args.isEmpty() || args.size() > 2) {
         std::fputs("Usage: lexivoce-gen-dict FILE [ENTRIES] [--unsorted]\n", stderr);

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 using namespace lexivoce::speech;
@@ -98,6 +99,15 @@ double msSince(Clock::time_point start, Clock::time_point end)
 
 int main(int argc, char **argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs("Usage: lexivoce-speech-bench [--quick]\n"
+                       "Times speaking to the first sound, next to raw espeak-ng in the same run,\n"
+                       "and a purge to silence. Set LEXIVOCE_AUDIO=null to run without a sound server.\n",
+                       stdout);
+            return 0;
+        }
+    }
     QCoreApplication app(argc, argv);
     const int runs = app.arguments().contains(QStringLiteral("--quick")) ? 3 : 15;
 
@@ -117,10 +127,14 @@ int main(int argc, char **argv)
     espeak::TEspeakVoice voice(nullptr, [&](int) { return std::move(pending); });
     const QList<TVoiceToken> voices = voice.GetVoices();
 
-    std::printf("\n| %-22s | %-18s | %-18s | %-20s | %-8s |\n", "speak to first sound", "ours (best, ms)",
-                "raw espeak-ng (ms)", "raw leading silence", "target");
-    std::printf("|%s|%s|%s|%s|%s|\n", std::string(24, '-').c_str(), std::string(20, '-').c_str(),
-                std::string(20, '-').c_str(), std::string(22, '-').c_str(), std::string(10, '-').c_str());
+    // Both "first sound" columns take the first sample at or above the
+    // silence threshold that our engine trims to; raw espeak-ng's first
+    // non-zero sample is shown beside them.
+    std::printf("\n| %-22s | %-16s | %-22s | %-22s | %-20s | %-8s |\n", "speak to first sound", "ours (best, ms)",
+                "raw espeak-ng, same cut", "raw espeak-ng, non-zero", "raw leading silence", "target");
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", std::string(24, '-').c_str(), std::string(18, '-').c_str(),
+                std::string(24, '-').c_str(), std::string(24, '-').c_str(), std::string(22, '-').c_str(),
+                std::string(10, '-').c_str());
     for (std::size_t s = 0; s < std::size(kSamples); ++s) {
         const Sample &sample = kSamples[s];
         for (qsizetype i = 0; i < voices.size(); ++i) {
@@ -158,8 +172,8 @@ int main(int argc, char **argv)
             if (r > 0 && first >= 0) // the first run warms the voice up
                 best = std::min(best, first);
         }
-        std::printf("| %-22s | %18.2f | %18.2f | %17.1f ms | %-8s |\n", sample.Name, best, raw[s].FirstNonZero,
-                    raw[s].SilenceMs, best <= 3.0 ? "<= 3 ms" : "MISSED");
+        std::printf("| %-22s | %16.2f | %22.2f | %22.2f | %17.1f ms | %-8s |\n", sample.Name, best,
+                    raw[s].FirstSound, raw[s].FirstNonZero, raw[s].SilenceMs, best <= 3.0 ? "<= 3 ms" : "MISSED");
     }
 
     // Purge: synthesis abandoned and device flushed.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <numeric>
 #include <vector>
 
@@ -102,25 +103,26 @@ QString MidLineAtMessage(const QString &dictPath, const TMidLineAt &at)
 
 namespace {
 
-// Splits at every '@': each piece starts at an '@', except a preamble.
-std::vector<QByteArrayView> splitEntries(QByteArrayView bytes, TJobPacer *pacer)
+// Where each piece starts: at every '@', and at 0 for a preamble; the
+// size of bytes closes the last piece.
+std::vector<std::uint32_t> splitEntries(QByteArrayView bytes, TJobPacer *pacer)
 {
-    std::vector<QByteArrayView> entries;
+    std::vector<std::uint32_t> starts;
     const char *begin = bytes.data();
     const char *end = begin + bytes.size();
     const char *start = begin;
     while (start < end) {
+        starts.push_back(static_cast<std::uint32_t>(start - begin));
         const auto *next = static_cast<const char *>(
             std::memchr(start + 1, '@', static_cast<size_t>(end - start - 1)));
-        const char *stop = next ? next : end;
-        entries.emplace_back(start, stop - start);
-        start = stop;
+        start = next ? next : end;
         if (pacer) {
-            pacer->SetProgress(static_cast<int>(static_cast<std::int64_t>(stop - begin) * 100 / bytes.size()));
+            pacer->SetProgress(static_cast<int>(static_cast<std::int64_t>(start - begin) * 100 / bytes.size()));
             pacer->Tick();
         }
     }
-    return entries;
+    starts.push_back(static_cast<std::uint32_t>(bytes.size()));
+    return starts;
 }
 
 bool endsWithLineEnd(QByteArrayView entry)
@@ -128,39 +130,65 @@ bool endsWithLineEnd(QByteArrayView entry)
     return !entry.isEmpty() && isLineEnd(entry.back());
 }
 
-// SortDictionaryBytes for bytes without an '@' inside a line.
-QByteArray sortPieces(QByteArrayView bytes, TJobPacer *pacer)
+// SortDictionaryBytes for bytes without an '@' inside a line, handing the
+// sorted text to write in pieces of about a megabyte. What it holds besides
+// the file is the keys, in one pool, and a few numbers per entry: about a
+// third of the file's size.
+void sortPieces(QByteArrayView bytes, TJobPacer *pacer, const std::function<void(QByteArrayView)> &write)
 {
-    const std::vector<QByteArrayView> entries = splitEntries(bytes, pacer);
-    const size_t head = std::min(entries.size(), kHeaderPieces);
+    const std::vector<std::uint32_t> starts = splitEntries(bytes, pacer);
+    const size_t pieces = starts.size() - 1;
+    const auto piece = [&](size_t i) { return bytes.sliced(starts[i], starts[i + 1] - starts[i]); };
+    const size_t head = std::min(pieces, kHeaderPieces);
 
-    std::vector<QString> keys(entries.size());
-    for (size_t i = head; i < entries.size(); ++i) {
-        keys[i] = SortKey(entries[i]);
-        if (pacer)
-            pacer->Tick();
+    std::vector<char16_t> pool;
+    std::vector<std::uint32_t> keyStarts(pieces + 1, 0);
+    for (size_t i = 0; i < pieces; ++i) {
+        keyStarts[i] = static_cast<std::uint32_t>(pool.size());
+        if (i >= head) {
+            const QString key = SortKey(piece(i));
+            pool.insert(pool.end(), key.utf16(), key.utf16() + key.size());
+            if (pacer)
+                pacer->Tick();
+        }
     }
+    keyStarts[pieces] = static_cast<std::uint32_t>(pool.size());
+    const auto key = [&](std::uint32_t i) {
+        return QStringView(pool.data() + keyStarts[i], static_cast<qsizetype>(keyStarts[i + 1] - keyStarts[i]));
+    };
 
-    std::vector<std::uint32_t> order(entries.size() - head);
+    std::vector<std::uint32_t> order(pieces - head);
     std::iota(order.begin(), order.end(), static_cast<std::uint32_t>(head));
     std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
         if (pacer)
             pacer->Tick();
-        return QStringView(keys[a]) < QStringView(keys[b]);
+        return key(a) < key(b);
     });
 
-    QByteArray sorted;
-    sorted.reserve(bytes.size() + 2 * static_cast<qsizetype>(entries.size()));
+    constexpr qsizetype kBlock = 1 << 20;
+    QByteArray block;
+    block.reserve(kBlock + 2);
+    const auto add = [&](QByteArrayView text) {
+        if (block.size() + text.size() > kBlock && !block.isEmpty()) {
+            write(block);
+            block.clear();
+        }
+        if (text.size() > kBlock)
+            write(text);
+        else
+            block.append(text);
+    };
     // The head stays as it is: no '@' inside a line means that only the last
     // piece of the file can lack its line end.
     for (size_t i = 0; i < head; ++i)
-        sorted.append(entries[i]);
+        add(piece(i));
     for (const std::uint32_t i : order) {
-        sorted.append(entries[i]);
-        if (!endsWithLineEnd(entries[i]))
-            sorted.append("\r\n", 2);
+        add(piece(i));
+        if (!endsWithLineEnd(piece(i)))
+            add(QByteArrayView("\r\n", 2));
     }
-    return sorted;
+    if (!block.isEmpty())
+        write(block);
 }
 
 } // namespace
@@ -169,7 +197,9 @@ QByteArray SortDictionaryBytes(QByteArrayView bytes, TJobPacer *pacer)
 {
     if (const std::optional<TMidLineAt> at = FindMidLineAt(bytes))
         throw Error(MidLineAtMessage(QStringLiteral("the dictionary"), *at));
-    return sortPieces(bytes, pacer);
+    QByteArray sorted;
+    sortPieces(bytes, pacer, [&](QByteArrayView text) { sorted.append(text); });
+    return sorted;
 }
 
 TJobResult SortDictionary(const QString &dictPath, TJobReporter *reporter)
@@ -197,18 +227,18 @@ TJobResult SortDictionary(const QString &dictPath, TJobReporter *reporter)
 
         if (const std::optional<TMidLineAt> at = FindMidLineAt(bytes))
             throw Error(MidLineAtMessage(dictPath, *at));
-        const QByteArray sorted = sortPieces(bytes, &pacer);
-        pacer.SetProgress(100);
-
+        // The sorted text goes straight to the new file: no second copy of
+        // the dictionary in memory.
         lang::TSaveFile out(dictPath);
         const auto fail = [&] { return Error(WriteFailedMessage(dictPath, out.ErrorString())); };
         if (!out.Open())
             throw fail();
-        for (qsizetype at = 0; at < sorted.size(); at += kChunk) {
-            if (!out.Write(QByteArrayView(sorted).sliced(at, std::min<qsizetype>(kChunk, sorted.size() - at))))
+        sortPieces(bytes, &pacer, [&](QByteArrayView text) {
+            if (!out.Write(text))
                 throw fail();
             pacer.Step();
-        }
+        });
+        pacer.SetProgress(100);
         if (!out.Commit())
             throw fail();
     } catch (const TJobCancelled &) {

@@ -104,21 +104,24 @@ char *encodeBackwards(char *end, std::uint32_t value)
 void TIndexBuilder::WriteLine(std::int64_t offset, std::int64_t length)
 {
     const QByteArrayView word = TrimBytes(QByteArrayView(m_word.data(), static_cast<qsizetype>(m_word.size())));
+    // The word, a TAB and at most six digits twice: written in place.
     const size_t start = m_out.size();
-    m_out.append(word.data(), static_cast<size_t>(word.size()));
+    m_out.resize(start + static_cast<size_t>(word.size()) + 14);
+    char *out = m_out.data() + start;
+    std::memcpy(out, word.data(), static_cast<size_t>(word.size()));
     // A TAB inside the word would be read back as the field separator and
     // give the word a wrong offset.
-    for (size_t i = start; i < m_out.size(); ++i) {
-        if (m_out[i] == '\t')
-            m_out[i] = ' ';
-    }
+    for (char *tab = out; (tab = static_cast<char *>(std::memchr(tab, '\t', static_cast<size_t>(out + word.size() - tab))));)
+        *tab++ = ' ';
+    out += word.size();
     char numbers[16];
     char *end = numbers + sizeof numbers;
     char *first = encodeBackwards(end, static_cast<std::uint32_t>(length));
     *--first = '\t';
     first = encodeBackwards(first, static_cast<std::uint32_t>(offset));
     *--first = '\t';
-    m_out.append(first, static_cast<size_t>(end - first));
+    std::memcpy(out, first, static_cast<size_t>(end - first));
+    m_out.resize(static_cast<size_t>(out + (end - first) - m_out.data()));
 }
 
 TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)

@@ -131,6 +131,7 @@ bool TSaveFile::Open()
     m_failed = false;
     m_error.clear();
     m_size = 0;
+    m_writtenBack = 0;
 
     QByteArray target;
     int error = 0;
@@ -198,6 +199,13 @@ bool TSaveFile::Write(QByteArrayView bytes)
         data += n;
         left -= n;
         m_size += n;
+    }
+    // Writing back what is written so far starts now, without waiting for
+    // it, so that the sync of Commit has little left to wait for.
+    constexpr qint64 kWriteBackStep = 1 << 20;
+    if (m_size - m_writtenBack >= kWriteBackStep) {
+        ::sync_file_range(m_fd, m_writtenBack, m_size - m_writtenBack, SYNC_FILE_RANGE_WRITE);
+        m_writtenBack = m_size;
     }
     return true;
 }

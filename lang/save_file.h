@@ -64,6 +64,7 @@ private:
     QString m_error;
     int m_fd = -1;
     qint64 m_size = 0;
+    qint64 m_writtenBack = 0; // bytes whose write-back has been started
     bool m_failed = false;
 
     // The target as found by Open.
