@@ -199,6 +199,29 @@ External gnuSort(const QString &input, const QString &output)
     return {static_cast<double>(timer.nsecsElapsed()) / 1e9, static_cast<double>(usage.ru_maxrss) * 1024};
 }
 
+// Seconds a run of the command line tool takes, from its start to its end.
+double runTool(const std::vector<QByteArray> &arguments)
+{
+    std::vector<char *> argv{const_cast<char *>(LEXIVOCE_TOOL)};
+    for (const QByteArray &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.constData()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, LEXIVOCE_TOOL, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return 1e30;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
 struct Row
 {
     const char *Measure;
@@ -376,6 +399,33 @@ int main(int argc, char **argv)
     }) / shows;
     rows.push_back({"Entry fetch + RenderEntry per call", QStringLiteral("%1 us").arg(number(show * 1e6, 1)),
                     QStringLiteral("< 200 us"), show < 200e-6});
+
+    // The command line: one look-up, next to the tool's own start-up.
+    {
+        const int toolEntries = quick ? 30000 : 177000;
+        const QString toolPath = dir.filePath(QStringLiteral("tool.dict"));
+        QFile toolFile(toolPath);
+        const QByteArray bytes = bench::GenerateDictionary({toolEntries, true});
+        if (!toolFile.open(QIODevice::WriteOnly) || toolFile.write(bytes) != bytes.size())
+            return 1;
+        toolFile.close();
+        dict::BuildIndex(toolPath);
+        dict::TWordList words;
+        dict::LoadIndex(dict::IndexFileName(toolPath), words);
+        const QByteArray path = QFile::encodeName(toolPath);
+        double help = 1e30;
+        double lookUp = 1e30;
+        for (int i = 0; i < (quick ? 5 : 30); ++i) {
+            const QByteArray word = words.Word(static_cast<int>(random() % static_cast<unsigned>(words.Count()))).toUtf8();
+            help = std::min(help, runTool({"--help"}));
+            lookUp = std::min(lookUp, runTool({"show", path, word}));
+        }
+        rows.push_back({"lexivoce-dict show / lexivoce-dict --help",
+                        QStringLiteral("%1 (%2 ms / %3 ms, %4 words)")
+                            .arg(number(lookUp / help, 2), number(lookUp * 1e3, 1), number(help * 1e3, 1))
+                            .arg(toolEntries),
+                        QStringLiteral("<= 2"), lookUp / help <= 2});
+    }
 
     printTable(rows);
     if (quick)
