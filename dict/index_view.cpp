@@ -8,6 +8,7 @@
 #include "lang/error.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <sys/mman.h>
 
@@ -47,17 +48,26 @@ bool asciiGreater(QByteArrayView a, QByteArrayView b)
 {
     const qsizetype n = std::min(a.size(), b.size());
     qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
-        if (load8(a.data() + i) != load8(b.data() + i))
-            break;
-    }
-    for (; i < n; ++i) {
+    for (;;) {
+        // The first byte where the two differ at all, eight at a time.
+        while (i + 8 <= n) {
+            const std::uint64_t x = load8(a.data() + i) ^ load8(b.data() + i);
+            if (x != 0) {
+                i += std::countr_zero(x) / 8;
+                break;
+            }
+            i += 8;
+        }
+        while (i < n && a[i] == b[i])
+            ++i;
+        if (i == n)
+            return a.size() > b.size();
         const char x = asciiLower(a[i]);
         const char y = asciiLower(b[i]);
         if (x != y)
             return x > y;
+        ++i; // the same letter in another case
     }
-    return a.size() > b.size();
 }
 
 QString decodeWord(QByteArrayView bytes)
