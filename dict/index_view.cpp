@@ -120,10 +120,11 @@ TIndexView::TIndexView(const QString &indexPath)
         const void *found = std::memchr(from, c, static_cast<size_t>(to - from));
         return found ? static_cast<const char *>(found) : to;
     };
+    const bool hasCr = std::memchr(p, '\r', static_cast<size_t>(end - p)) != nullptr;
     while (p < end) {
         const char *lf = find(p, end, '\n');
-        // A CR ends a line too, alone or before an LF.
-        const char *stop = find(p, lf, '\r');
+        // A CR ends a line too, alone or before an LF; most indexes have none.
+        const char *stop = hasCr ? find(p, lf, '\r') : lf;
         const char *start = p;
         p = nextLine(stop);
         const char *tab1 = find(start, stop, '\t');
