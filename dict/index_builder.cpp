@@ -9,9 +9,14 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <cstring>
 #include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace lexivoce::dict {
 
@@ -33,6 +38,28 @@ constexpr auto kEndsWord = [] {
     return table;
 }();
 
+// The first byte from p that ends a head word, or end. Sixteen bytes at a
+// time where the processor has SSE2 (every x86-64 one).
+const char *findWordEnd(const char *p, const char *end)
+{
+#if defined(__SSE2__)
+    const __m128i at = _mm_set1_epi8('@');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i slash = _mm_set1_epi8('/');
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, at), _mm_cmpeq_epi8(bytes, lf)),
+                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, slash)));
+        if (const int mask = _mm_movemask_epi8(hits))
+            return p + std::countr_zero(static_cast<unsigned>(mask));
+    }
+#endif
+    while (p < end && !kEndsWord[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
+
 } // namespace
 
 void TIndexBuilder::Feed(const char *data, std::int64_t size)
@@ -49,9 +76,7 @@ void TIndexBuilder::Feed(const char *data, std::int64_t size)
             m_pos += at - p;
             p = at;
         } else {
-            const char *q = p;
-            while (q < end && !kEndsWord[static_cast<unsigned char>(*q)])
-                ++q;
+            const char *q = findWordEnd(p, end);
             m_word.append(p, static_cast<size_t>(q - p));
             m_pos += q - p;
             p = q;
