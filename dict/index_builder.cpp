@@ -169,7 +169,7 @@ TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter)
     if (!index.Open())
         throw fail();
 
-    constexpr std::int64_t kChunk = 256 * 1024;
+    constexpr std::int64_t kChunk = kIndexReadChunk;
     auto buffer = std::make_unique<char[]>(kChunk);
     TIndexBuilder builder;
     const auto flush = [&] {

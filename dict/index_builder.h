@@ -56,4 +56,8 @@ private:
 // asks to stop.
 TJobResult BuildIndex(const QString &dictPath, TJobReporter *reporter = nullptr);
 
+// BuildIndex reads the dictionary in pieces of this size and lets the event
+// loop run between them: about half a millisecond of work each.
+inline constexpr std::int64_t kIndexReadChunk = 1024 * 1024;
+
 } // namespace lexivoce::dict

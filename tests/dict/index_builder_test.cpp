@@ -175,7 +175,7 @@ TEST_F(BuildIndexTest, CancellingKeepsTheOldIndex)
     // Four chunks of the file: the reporter, asked after each, stops the
     // build after the first, the second or the third.
     QByteArray dictionary;
-    while (dictionary.size() < 4 * 256 * 1024 - 100)
+    while (dictionary.size() < 4 * kIndexReadChunk - 100)
         dictionary += "@w" + QByteArray::number(dictionary.size()) + "\r\n-m\r\n";
     WriteFile(QStringLiteral("c.dict"), dictionary);
     WriteFile(QStringLiteral("c.index"), "old");
