@@ -120,7 +120,7 @@ TIndexView::TIndexView(const QString &indexPath)
         const void *found = std::memchr(from, c, static_cast<size_t>(to - from));
         return found ? static_cast<const char *>(found) : to;
     };
-    const bool hasCr = std::memchr(p, '\r', static_cast<size_t>(end - p)) != nullptr;
+    const bool hasCr = p < end && std::memchr(p, '\r', static_cast<size_t>(end - p)) != nullptr;
     while (p < end) {
         const char *lf = find(p, end, '\n');
         // A CR ends a line too, alone or before an LF; most indexes have none.
