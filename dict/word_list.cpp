@@ -220,7 +220,7 @@ std::unique_ptr<TExactTable> buildExactTable(const TWordListContent &content, co
     return table;
 }
 
-// Lists this long build their table on the calling thread: a few
+// Lists up to this long build their table on the calling thread: a few
 // milliseconds at most.
 constexpr int kTableInline = 100000;
 
