@@ -71,6 +71,9 @@ public:
     char32_t Next()
     {
         char32_t c = *m_p++;
+        // Most words are ASCII: folded without a table look-up.
+        if (c < 0x80)
+            return c >= 'A' && c <= 'Z' ? c + 32 : c;
         if (QChar::isHighSurrogate(c) && m_p != m_end && QChar::isLowSurrogate(*m_p))
             c = QChar::surrogateToUcs4(static_cast<char16_t>(c), *m_p++);
         return QChar::toCaseFolded(c);
@@ -104,17 +107,6 @@ std::uint32_t FoldedHash(QStringView text)
     std::uint32_t hash = kHashStart;
     for (TFolded folded(text); !folded.AtEnd();)
         hash = (hash ^ static_cast<std::uint32_t>(folded.Next())) * kHashFactor;
-    return hash;
-}
-
-std::uint32_t FoldedHashAscii(QStringView text)
-{
-    std::uint32_t hash = kHashStart;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const char16_t folded = u >= 'A' && u <= 'Z' ? static_cast<char16_t>(u + 32) : u;
-        hash = (hash ^ folded) * kHashFactor;
-    }
     return hash;
 }
 

@@ -18,9 +18,6 @@ QStringView ToNfc(QStringView text, QString &storage);
 // A hash of text's case-folded code points; text in normalisation form C.
 std::uint32_t FoldedHash(QStringView text);
 
-// The same for text of ASCII characters only, without any check.
-std::uint32_t FoldedHashAscii(QStringView text);
-
 // Whether a and b, both in normalisation form C, are equal ignoring case.
 bool EqualIgnoringCase(QStringView a, QStringView b);
 

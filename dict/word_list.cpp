@@ -57,11 +57,6 @@ QByteArray headWordBytes(QByteArrayView entry)
 // The hash FindExact looks words up by, of a word as the list holds it.
 std::uint32_t wordHash(QStringView word)
 {
-    bool ascii = true;
-    for (const QChar c : word)
-        ascii = ascii && c.unicode() < 0x80;
-    if (ascii)
-        return FoldedHashAscii(word);
     QString storage;
     return FoldedHash(ToNfc(word, storage));
 }
