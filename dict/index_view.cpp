@@ -183,17 +183,7 @@ TLocation TIndexView::Location(int position) const
 
 int TIndexView::FindNearest(QStringView key) const
 {
-    const QString lowered = LoweredKey(key);
-    int low = 0;
-    int high = Count() - 1;
-    while (low <= high) {
-        const int middle = low + (high - low) / 2;
-        if (LoweredLess(Word(middle), lowered))
-            low = middle + 1;
-        else
-            high = middle - 1;
-    }
-    return low;
+    return LowerBoundOfKey(key, Count(), [this](int position) { return Word(position); });
 }
 
 std::optional<int> TIndexView::FindExact(QStringView key) const

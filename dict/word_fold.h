@@ -38,4 +38,22 @@ bool LoweredLess(QStringView word, QStringView loweredKey);
 // the micro sign, the dotted capital I, Greek symbol forms.
 bool FoldsAsItLowers(QStringView text);
 
+// FindNearest over count words that wordAt(position) gives: the first
+// position whose word, lowered, is not less than the lowered key.
+template<typename WordAt>
+int LowerBoundOfKey(QStringView key, int count, WordAt wordAt)
+{
+    const QString lowered = LoweredKey(key);
+    int low = 0;
+    int high = count - 1;
+    while (low <= high) {
+        const int middle = low + (high - low) / 2;
+        if (LoweredLess(wordAt(middle), lowered))
+            low = middle + 1;
+        else
+            high = middle - 1;
+    }
+    return low;
+}
+
 } // namespace lexivoce::dict

@@ -402,17 +402,7 @@ void LoadIndex(const QString &indexPath, TWordList &list)
 
 int FindNearest(QStringView key, const TWordList &list)
 {
-    const QString lowered = LoweredKey(key);
-    int low = 0;
-    int high = list.Count() - 1;
-    while (low <= high) {
-        const int middle = low + (high - low) / 2;
-        if (LoweredLess(list.WordView(middle), lowered))
-            low = middle + 1;
-        else
-            high = middle - 1;
-    }
-    return low;
+    return LowerBoundOfKey(key, list.Count(), [&list](int position) { return list.WordView(position); });
 }
 
 } // namespace lexivoce::dict
