@@ -95,45 +95,22 @@ TIndexView::TIndexView(const QString &indexPath)
     }
     m_lines.reserve(static_cast<size_t>(size / 16));
 
-    // One tight pass: line ends as SplitIndexLines finds them (CR LF, LF or
-    // a lone CR), the two TABs of each line, and the order of its word
-    // against the one before.
-    const char *p = m_bytes.data();
-    const char *end = p + m_bytes.size();
-    const auto lineEnd = [end](const char *q) {
-        while (q < end && *q != '\n' && *q != '\r')
-            ++q;
-        return q;
-    };
-    const auto nextLine = [end](const char *q) { // q at a line end, or at the end
-        if (q < end && *q == '\r' && q + 1 < end && q[1] == '\n')
-            return q + 2;
-        return q < end ? q + 1 : q;
-    };
-    for (int skipped = 0; skipped < 3 && p < end; ++skipped)
-        p = nextLine(lineEnd(p));
-
+    // One pass: the line of each word, and the order of the word against
+    // the one before.
+    int lineNumber = 0;
     QByteArrayView previous;
     bool previousAscii = true;
     bool inOrder = true;
-    const auto find = [](const char *from, const char *to, char c) {
-        const void *found = std::memchr(from, c, static_cast<size_t>(to - from));
-        return found ? static_cast<const char *>(found) : to;
-    };
-    const bool hasCr = p < end && std::memchr(p, '\r', static_cast<size_t>(end - p)) != nullptr;
-    while (p < end) {
-        const char *lf = find(p, end, '\n');
-        // A CR ends a line too, alone or before an LF; most indexes have none.
-        const char *stop = hasCr ? find(p, lf, '\r') : lf;
-        const char *start = p;
-        p = nextLine(stop);
-        const char *tab1 = find(start, stop, '\t');
-        if (tab1 == stop || find(tab1 + 1, stop, '\t') == stop)
-            continue;
-        m_lines.push_back(start - m_bytes.data());
+    SplitIndexLines(m_bytes, [&](QByteArrayView line) {
+        if (++lineNumber <= 3)
+            return;
+        const char *wordEnd = IndexLineWordEnd(line);
+        if (!wordEnd)
+            return;
+        m_lines.push_back(line.data() - m_bytes.data());
         if (!inOrder)
-            continue;
-        const QByteArrayView word = CapWordBytes(QByteArrayView(start, tab1 - start));
+            return;
+        const QByteArrayView word = CapWordBytes(QByteArrayView(line.data(), wordEnd - line.data()));
         const bool ascii = isAscii(word);
         if (ascii && previousAscii) {
             inOrder = m_lines.size() == 1 || !asciiGreater(previous, word);
@@ -142,11 +119,11 @@ TIndexView::TIndexView(const QString &indexPath)
             // lowered as the word list would.
             const QString text = decodeWord(word);
             inOrder = (ascii || FoldsAsItLowers(text))
-                     && (m_lines.size() == 1 || !(LoweredKey(text) < LoweredKey(decodeWord(previous))));
+                   && (m_lines.size() == 1 || !(LoweredKey(text) < LoweredKey(decodeWord(previous))));
         }
         previous = word;
         previousAscii = ascii;
-    }
+    });
     m_inOrder = inOrder;
 }
 

@@ -65,17 +65,15 @@ std::uint32_t wordHash(QStringView word)
 
 bool ParseIndexLine(QByteArrayView line, QByteArrayView &word, TLocation &location)
 {
-    const auto *tab1 = static_cast<const char *>(std::memchr(line.data(), '\t', static_cast<size_t>(line.size())));
+    const char *tab1 = IndexLineWordEnd(line);
     if (!tab1)
         return false;
     const qsizetype wordBytes = tab1 - line.data();
     const QByteArrayView rest = line.sliced(wordBytes + 1);
-    const auto *tab2 = static_cast<const char *>(std::memchr(rest.data(), '\t', static_cast<size_t>(rest.size())));
-    if (!tab2)
-        return false;
+    const qsizetype tab2 = rest.indexOf('\t');
     word = line.first(wordBytes);
-    location.Offset = DecodeIndexNumber(rest.first(tab2 - rest.data()));
-    location.Length = DecodeIndexNumber(rest.sliced(tab2 - rest.data() + 1));
+    location.Offset = DecodeIndexNumber(rest.first(tab2));
+    location.Length = DecodeIndexNumber(rest.sliced(tab2 + 1));
     return true;
 }
 
