@@ -13,7 +13,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <new>
-#include <unistd.h>
 #include <vector>
 
 namespace lexivoce::dict {
@@ -333,23 +332,11 @@ QVariant TWordList::data(const QModelIndex &index, int role) const
 bool ReadIndex(const QString &indexPath, TWordListContent &content, const std::atomic<bool> *stop)
 {
     RequireRegularFile(indexPath);
-    const QByteArray name = QFile::encodeName(indexPath);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    const auto failure = [&](const char *what) {
-        return Error(QStringLiteral("%1 file \"%2\". %3")
-                         .arg(QLatin1String(what), indexPath, QString::fromLocal8Bit(std::strerror(errno))));
-    };
-    if (fd < 0)
-        throw failure("Cannot open");
-    struct Closer
-    {
-        int Fd;
-        ~Closer() { ::close(Fd); }
-    } closer{fd};
-    const off_t size = ::lseek(fd, 0, SEEK_END);
-    if (size < 0 || ::lseek(fd, 0, SEEK_SET) != 0)
-        throw failure("Cannot read");
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    QFile file(indexPath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(indexPath, file.errorString()));
+    const qint64 size = file.size();
+    ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     // Complete lines go to the parser; the start of a line that goes on in
     // the next chunk moves to the front of the buffer. A CR at the end of a
@@ -363,12 +350,9 @@ bool ReadIndex(const QString &indexPath, TWordListContent &content, const std::a
             return false;
         if (held == buffer.size())
             buffer.resize(buffer.size() * 2); // a line longer than the buffer
-        const ssize_t got = ::read(fd, buffer.data() + held, buffer.size() - held);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            throw failure("Cannot read");
-        }
+        const qint64 got = file.read(buffer.data() + held, static_cast<qint64>(buffer.size() - held));
+        if (got < 0)
+            throw Error(QStringLiteral("Cannot read file \"%1\". %2").arg(indexPath, file.errorString()));
         const size_t filled = held + static_cast<size_t>(got);
         const bool atEnd = got == 0;
         size_t complete = filled;
