@@ -1,6 +1,7 @@
 // Dictionary benchmarks: index build, sort, word-list load, searches and
 // entry display on a generated 300,000-entry dictionary. Every figure is
 // measured in the same run as its baseline, and printed with its target.
+#include "bench/bench_help.h"
 #include "bench/dict_generator.h"
 #include "dict/dict_file.h"
 #include "dict/dict_sorter.h"
@@ -249,16 +250,12 @@ QString number(double value, int decimals)
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs("Usage: lexivoce-bench [--quick]\n"
-                       "Sorts, indexes, loads and searches a generated 300,000-entry dictionary\n"
-                       "(--quick: 30,000) and prints each figure next to its baseline from the same\n"
-                       "run (GNU sort, a tight reference index builder, a page-cache read) and its target.\n",
-                       stdout);
-            return 0;
-        }
-    }
+    if (bench::AnswerHelp(argc, argv,
+                          "Usage: lexivoce-bench [--quick]\n"
+                          "Sorts, indexes, loads and searches a generated 300,000-entry dictionary\n"
+                          "(--quick: 30,000) and prints each figure next to its baseline from the same\n"
+                          "run (GNU sort, a tight reference index builder, a page-cache read) and its target.\n"))
+        return 0;
     QCoreApplication app(argc, argv);
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     const int entries = quick ? 30000 : 300000;

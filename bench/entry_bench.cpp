@@ -4,6 +4,7 @@
 // does on Enter: fetch, render into the entry view, lay out and paint. The
 // target is the answer to the user's next key: within 100 ms; a frame is
 // 16.7 ms. An ordinary entry is measured in the same run as the baseline.
+#include "bench/bench_help.h"
 #include "dict/dict_file.h"
 #include "dict/entry_renderer.h"
 #include "dict/index_builder.h"
@@ -108,16 +109,12 @@ Row openEntry(const char *name, const QString &path, const dict::TWordList &list
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs("Usage: lexivoce-entry-bench\n"
-                       "Opens huge entries and head words as the main window does and prints how\n"
-                       "long each holds the GUI thread and what it keeps in memory, next to an\n"
-                       "ordinary entry measured in the same run.\n",
-                       stdout);
-            return 0;
-        }
-    }
+    if (bench::AnswerHelp(argc, argv,
+                          "Usage: lexivoce-entry-bench\n"
+                          "Opens huge entries and head words as the main window does and prints how\n"
+                          "long each holds the GUI thread and what it keeps in memory, next to an\n"
+                          "ordinary entry measured in the same run.\n"))
+        return 0;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;

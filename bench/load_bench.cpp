@@ -4,6 +4,7 @@
 // the event loop was held meanwhile (a key pressed then waits that long for
 // its answer), and when FindExact's table is in place.
 #include "app/word_list_view.h"
+#include "bench/bench_help.h"
 #include "bench/dict_generator.h"
 #include "dict/index_loader.h"
 #include "dict/word_list.h"
@@ -99,12 +100,8 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
-    }
+    if (bench::AnswerHelp(argc, argv, kHelp))
+        return 0;
     QApplication app(argc, argv);
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     const std::vector<int> sizes = quick ? std::vector<int>{20000, 100000, 400000}

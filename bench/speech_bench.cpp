@@ -1,6 +1,7 @@
 // Speech latency: from Speak to the first sound handed to the device, next to
 // raw espeak-ng's time to its first sample measured in the same run; and from
 // a purge to the end of synthesis and to the flushed device.
+#include "bench/bench_help.h"
 #include "speech/audio/capture_sink.h"
 #include "speech/espeak/espeak_engine.h"
 #include "speech/espeak/espeak_voice.h"
@@ -99,15 +100,11 @@ double msSince(Clock::time_point start, Clock::time_point end)
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs("Usage: lexivoce-speech-bench [--quick]\n"
-                       "Times speaking to the first sound, next to raw espeak-ng in the same run,\n"
-                       "and a purge to silence. Set LEXIVOCE_AUDIO=null to run without a sound server.\n",
-                       stdout);
-            return 0;
-        }
-    }
+    if (lexivoce::bench::AnswerHelp(argc, argv,
+                          "Usage: lexivoce-speech-bench [--quick]\n"
+                          "Times speaking to the first sound, next to raw espeak-ng in the same run,\n"
+                          "and a purge to silence. Set LEXIVOCE_AUDIO=null to run without a sound server.\n"))
+        return 0;
     QCoreApplication app(argc, argv);
     const int runs = app.arguments().contains(QStringLiteral("--quick")) ? 3 : 15;
 

@@ -3,6 +3,7 @@
 // million and 4.6 million words; next to the same start-up with a 100-word
 // list in the same run, which is the program's fixed cost. The cost per word
 // is what a list adds to that fixed cost, divided by its words.
+#include "bench/bench_help.h"
 #include "bench/dict_generator.h"
 #include "lang/error.h"
 
@@ -233,14 +234,13 @@ void add(Figures &figures, const Launch &run)
 int main(int argc, char **argv)
 {
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("Usage: lexivoce-startup-bench [--quick]\n"
-                    "Starts %s with word lists of 177,000, 1.1 million and 4.6 million words\n"
-                    "(--quick: 20,000, 60,000 and 200,000) and of 100 words, and prints the time\n"
-                    "to \"dictionary is ready\", the peak memory and the cost per word.\n",
-                    kProgram);
+    const std::string help = std::string("Usage: lexivoce-startup-bench [--quick]\n"
+                                         "Starts ") + kProgram
+                           + " with word lists of 177,000, 1.1 million and 4.6 million words\n"
+                             "(--quick: 20,000, 60,000 and 200,000) and of 100 words, and prints the time\n"
+                             "to \"dictionary is ready\", the peak memory and the cost per word.\n";
+    if (bench::AnswerHelp(argc, argv, help.c_str()))
         return 0;
-    }
     const std::vector<int> sizes = quick ? std::vector<int>{20000, 60000, 200000}
                                          : std::vector<int>{177000, 1100000, 4600000};
     const int baselineEntries = 100;
