@@ -43,6 +43,15 @@ QString checkWord(const QVariant &state, const TLocalStrings &words)
     }
 }
 
+// What a model says of an item beyond its text ("folder"), in the
+// interface's voice.
+void addDescription(TUtterance &text, const QModelIndex &item)
+{
+    const QString description = item.data(Qt::AccessibleDescriptionRole).toString();
+    if (!description.isEmpty())
+        text.Add(description + u' ');
+}
+
 TUtterance describeItemView(const QAbstractItemView *view, const TLocalStrings &words, const QString &voice)
 {
     TUtterance text;
@@ -76,15 +85,17 @@ TUtterance describeItemView(const QAbstractItemView *view, const TLocalStrings &
             return text;
         }
         text.Add(first.data().toString(), voice).Add(u" ");
+        addDescription(text, first);
         if (tree->isExpanded(first))
             text.Add(words.stOpened + u' ');
         else if (model->hasChildren(first))
             text.Add(words.stClosed + u' ');
         return text;
     }
-    text.Add(current.data().toString(), voice);
+    text.Add(current.data().toString(), voice).Add(u" ");
+    addDescription(text, current);
     if ((current.flags() & Qt::ItemIsUserCheckable) && current.data(Qt::CheckStateRole).isValid())
-        text.Add(u' ' + checkWord(current.data(Qt::CheckStateRole), words));
+        text.Add(checkWord(current.data(Qt::CheckStateRole), words));
     return text;
 }
 
