@@ -78,6 +78,21 @@ inline constexpr TMessage MSGFILEDLG002{kMessages, "MSGFILEDLG002", "Bạn muố
 inline constexpr TMessage MSGFILEDLG003{kMessages, "MSGFILEDLG003", "Bạn muốn xoá tạm thời %d tập tin, thư mục ?"};
 inline constexpr TMessage MSGFILEDLG004{kMessages, "MSGFILEDLG004", "Bạn muốn xoá hẳn %s ?"};
 inline constexpr TMessage MSGFILEDLG005{kMessages, "MSGFILEDLG005", "Bạn muốn xoá hẳn %d tập tin, thư mục ?"};
+// What went wrong with a file, said and shown instead of passing in silence.
+// Translators: the first %s is a file or folder name, the second what the
+// system said went wrong.
+inline constexpr TMessage MSGFILEDLG006{kMessages, "MSGFILEDLG006", "Không xoá được %s: %s"};
+// Translators: %s is a file or folder name; no trash could take it, so it
+// was left where it was.
+inline constexpr TMessage MSGFILEDLG007{kMessages, "MSGFILEDLG007",
+                                        "Không chuyển được %s vào thùng rác. Tập tin vẫn còn nguyên."};
+inline constexpr TMessage MSGFILEDLG008{kMessages, "MSGFILEDLG008", "Không tạo được thư mục %s: %s"};
+inline constexpr TMessage MSGFILEDLG009{kMessages, "MSGFILEDLG009", "Không đổi được tên %s: %s"};
+inline constexpr TMessage MSGFILEDLG010{kMessages, "MSGFILEDLG010", "Không chép được %s: %s"};
+inline constexpr TMessage MSGFILEDLG011{kMessages, "MSGFILEDLG011", "Không chuyển được %s: %s"};
+inline constexpr TMessage MSGFILEDLG012{kMessages, "MSGFILEDLG012", "Không mở được thư mục %s: %s"};
+// OK at the top of the folders, which holds places, not files.
+inline constexpr TMessage MSGFILEDLG013{kMessages, "MSGFILEDLG013", "Hãy chọn một thư mục trước."};
 
 // Keys of section CONTROLS that code asks for by name, outside the walk over
 // a window's components.
@@ -90,6 +105,17 @@ inline constexpr TMessage CtlOpenFileDialog{kControls, "frmOpenFileDialog", "M�
 // The file dialog's OK caption when OK opens, and when it saves.
 inline constexpr TMessage CtlOpenDlgOK{kControls, "btnOpenDlgOK", "Mở"};
 inline constexpr TMessage CtlSaveDlgOK{kControls, "btnSaveDlgOK", "Lưu"};
+// The file dialog's folder views: the top of the folders and its places,
+// the word said after a folder's name, and the columns of the details view.
+inline constexpr TMessage CtlShellTop{kControls, "shlTop", "Máy tính"};
+inline constexpr TMessage CtlShellHome{kControls, "shlHome", "Thư mục riêng"};
+inline constexpr TMessage CtlShellFileSystem{kControls, "shlFileSystem", "Hệ thống tập tin"};
+inline constexpr TMessage CtlShellTrash{kControls, "shlTrash", "Thùng rác"};
+inline constexpr TMessage CtlShellFolder{kControls, "shlFolder", "thư mục"};
+inline constexpr TMessage CtlShellColumnName{kControls, "shlColumnName", "Tên"};
+inline constexpr TMessage CtlShellColumnSize{kControls, "shlColumnSize", "Kích thước"};
+inline constexpr TMessage CtlShellColumnType{kControls, "shlColumnType", "Kiểu"};
+inline constexpr TMessage CtlShellColumnModified{kControls, "shlColumnModified", "Ngày sửa"};
 
 // Every text above: the messages in key order, then the CONTROLS keys.
 const QList<TMessage> &AllMessages();
