@@ -3,6 +3,8 @@
 //   lexivoce --activate        the same (a key on desktops without global hot keys)
 //   lexivoce --demo-controls   every kind of control, spoken
 //   lexivoce --demo-message TEXT   TEXT in the spoken error box
+//   lexivoce --demo-file-dialog open|save|folder [DIR]   the spoken file
+//                              dialog; prints the chosen path, 0 on OK
 #include "app/demo_controls.h"
 #include "app/main_dict.h"
 #include "app/profile.h"
@@ -11,6 +13,7 @@
 #include "app/startup_voice.h"
 #include "app/termination_signals.h"
 #include "dialogs/error_display.h"
+#include "dialogs/file_dialog.h"
 #include "dialogs/message_dialog.h"
 #include "dict/registry.h"
 #include "lang/error.h"
@@ -75,13 +78,17 @@ int main(int argc, char **argv)
 {
     dialogs::TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexivoce"));
+    // The demos take their words as given: a message is no file name.
+    const QStringList given = QApplication::arguments();
+    const qsizetype message = given.indexOf(QStringLiteral("--demo-message"));
+    if (message > 0)
+        return dialogs::DemoMessageDialog(given.value(message + 1)) == 1 ? 0 : 1;
+    const qsizetype fileDialog = given.indexOf(QStringLiteral("--demo-file-dialog"));
+    if (fileDialog > 0)
+        return dialogs::DemoFileDialog(given.value(fileDialog + 1), given.value(fileDialog + 2));
     // Relative file arguments mean the folder the user started from, not
     // the profile folder the program is about to enter.
-    const QStringList arguments = app::AbsoluteFileArguments(QApplication::arguments(), QDir::currentPath());
-
-    const qsizetype message = arguments.indexOf(QStringLiteral("--demo-message"));
-    if (message > 0)
-        return dialogs::DemoMessageDialog(arguments.value(message + 1)) == 1 ? 0 : 1;
+    const QStringList arguments = app::AbsoluteFileArguments(given, QDir::currentPath());
     if (arguments.contains(QStringLiteral("--demo-controls"))) {
         app::TfrmDemoControls demo;
         demo.show();
