@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstring>
 #include <numeric>
+#include <optional>
+#include <utility>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -197,34 +199,47 @@ bool TFolderModel::Start(const QString &folder, bool newFolder, QString *reason)
         if (!complete)
             return;
         sortEntries(entries);
+        QHash<QString, int> rows = RowsOf(entries);
         if (cancel->load())
             return;
         // Handed over whole through the event loop; dropped with the model.
         QMetaObject::invokeMethod(
             this,
-            [this, generation, folder, newFolder, listed = std::move(entries)]() mutable {
+            [this, generation, folder, newFolder, listed = std::move(entries), rows = std::move(rows)]() mutable {
                 if (generation != m_generation)
                     return;
                 m_worker.join();
                 m_cancel.reset();
-                Finish(folder, std::move(listed), newFolder);
+                Finish(folder, std::move(listed), newFolder, std::move(rows));
             },
             Qt::QueuedConnection);
     });
     return true;
 }
 
-void TFolderModel::Finish(const QString &folder, QList<TFolderEntry> entries, bool newFolder)
+QHash<QString, int> TFolderModel::RowsOf(const QList<TFolderEntry> &entries)
+{
+    QHash<QString, int> rows;
+    rows.reserve(entries.size());
+    for (int row = 0; row < entries.size(); ++row)
+        rows.insert(entries[row].Name, row);
+    return rows;
+}
+
+void TFolderModel::Finish(const QString &folder, QList<TFolderEntry> entries, bool newFolder,
+                          std::optional<QHash<QString, int>> rows)
 {
     beginResetModel();
     m_folder = folder;
-    m_entries = std::move(entries);
-    m_rows.clear();
-    m_rows.reserve(m_entries.size());
-    for (int row = 0; row < m_entries.size(); ++row)
-        m_rows.insert(m_entries[row].Name, row);
+    // The old content goes after the new is in, outside the reset.
+    QList<TFolderEntry> old = std::exchange(m_entries, std::move(entries));
+    QHash<QString, int> oldRows = std::exchange(m_rows, rows ? std::move(*rows) : RowsOf(m_entries));
     endResetModel();
     Q_EMIT Loaded(newFolder);
+    if (old.size() > kNamesListedAtOnce) {
+        // Freeing many thousand names is work too: not on the GUI thread.
+        std::thread([discarded = std::move(old), discardedRows = std::move(oldRows)] {}).detach();
+    }
 }
 
 void TFolderModel::SetFilter(const QString &masks)

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace lexivoce::shellview {
@@ -100,7 +101,10 @@ Q_SIGNALS:
 
 private:
     bool Start(const QString &folder, bool newFolder, QString *reason);
-    void Finish(const QString &folder, QList<TFolderEntry> entries, bool newFolder);
+    // rows: the row of each name, when the thread has made it already.
+    void Finish(const QString &folder, QList<TFolderEntry> entries, bool newFolder,
+                std::optional<QHash<QString, int>> rows = std::nullopt);
+    static QHash<QString, int> RowsOf(const QList<TFolderEntry> &entries);
     void StopWorker();
     void Stat(const TFolderEntry &entry) const;
 
