@@ -1,6 +1,7 @@
 #include "dialogs/file_dialog.h"
 
 #include "dialogs/message_dialog.h"
+#include "lang/localize.h"
 #include "shellview/shell_combo.h"
 #include "shellview/shell_list.h"
 #include "speech/fake/fake_voice.h"
@@ -395,6 +396,56 @@ TEST_F(FileDialogTest, TabbingThroughTheDialogSaysEachControlWithItsLabel)
     ASSERT_TRUE(test::THeardLog::Settle());
     EXPECT_EQ(heard.Whole(), (QStringList{QStringLiteral("dict thư mục"), QStringLiteral("dict"),
                                           QStringLiteral("tree"), QStringLiteral("dict thư mục")}));
+}
+
+TEST_F(FileDialogTest, TheViewsKeysMakeAFolderAndSwitchItsStyle)
+{
+    TfrmFileDialog &dialog = Open();
+    dialog.lvwFiles->setFocus();
+    QTest::keyClick(dialog.lvwFiles, Qt::Key_V, Qt::AltModifier);
+    EXPECT_TRUE(dialog.btnViewStyle->isChecked());
+    EXPECT_TRUE(dialog.lvwFiles->Details());
+    QTest::keyClick(dialog.lvwFiles, Qt::Key_V, Qt::AltModifier);
+    EXPECT_FALSE(dialog.lvwFiles->Details());
+    QTest::keyClick(dialog.lvwFiles, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_TRUE(QFileInfo(Tree(QStringLiteral("New Folder"))).isDir());
+    EXPECT_TRUE(dialog.lvwFiles->IsEditing());
+}
+
+TEST_F(FileDialogTest, ALanguageFileTranslatesEveryText)
+{
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("LANG")));
+    WriteFile(QStringLiteral("LANG/Lexivoce.eng"),
+              QStringLiteral("[CONTROLS]\nfrmFileDialog=Open file\nlblLookin=Look &in\nlblFileName=File &name\n"
+                             "lblFileType=Files of &type\nbtnCancel=Cancel\nbtnOpenDlgOK=Open\nshlTop=Computer\n"
+                             "shlFolder=folder\n[MESSAGES]\nMSGFILEDLG001=There are no files in this folder.\n")
+                  .toUtf8());
+    lang::TLocalize localizer(PathOf(QStringLiteral("LANG/Lexivoce.eng")));
+    m_dialog = std::make_unique<TfrmFileDialog>();
+    TfrmFileDialog &dialog = *m_dialog;
+    dialog.SpeakingComponent = &m_sp;
+    dialog.Localizer = &localizer;
+    dialog.SetInitialFolder(PathOf(QStringLiteral("tree")));
+    localizer.TranslateComponent(&dialog);
+    dialog.SetFilterList(kDictionaries);
+    dialog.SetFilterIndex(0);
+    dialog.SetDialogMode(fdmOpen);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Open file"));
+    EXPECT_EQ(dialog.lblLookin->text(), QStringLiteral("Look &in"));
+    EXPECT_EQ(dialog.lblFileName->text(), QStringLiteral("File &name"));
+    EXPECT_EQ(dialog.btnOK->text(), QStringLiteral("Open"));
+    EXPECT_EQ(dialog.btnCancel->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(dialog.cboDrives->itemText(0), QStringLiteral("Computer"));
+    EXPECT_EQ(dialog.lvwFiles->model()->index(0, 0).data(Qt::AccessibleDescriptionRole).toString(),
+              QStringLiteral("folder"));
+    // The folder combo carries the name of a folder, never a translation.
+    EXPECT_EQ(dialog.cboDrives->currentText(), QStringLiteral("tree"));
+    TMessageAnswers answers({[](TMessageForm *form) { click(form, "btnDlgOK"); }});
+    m_sp.HookControlTree(&dialog);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.btnOK->click();
+    EXPECT_EQ(answers.Messages, QStringList{QStringLiteral("There are no files in this folder.")});
 }
 
 TEST(InitialFolder, TheProgramsFolderWhenWritableElseHome)
