@@ -55,13 +55,7 @@ Load measure(const QString &path)
 
     Load result;
     QElapsedTimer clock;
-    QElapsedTimer sinceTick;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        result.LongestHoldMs = std::max(result.LongestHoldMs, double(sinceTick.nsecsElapsed()) / 1e6);
-        sinceTick.restart();
-    });
+    bench::THoldMeter hold;
     QEventLoop loop;
     QTimer settle;
     settle.setSingleShot(true);
@@ -78,8 +72,7 @@ Load measure(const QString &path)
     });
 
     clock.start();
-    sinceTick.start();
-    ticker.start();
+    hold.Start();
     loader.Start(path, [&](dict::TWordListContent content, const QString &error) {
         if (!error.isEmpty()) {
             std::fprintf(stderr, "cannot load %s: %s\n", qPrintable(path), qPrintable(error));
@@ -91,6 +84,7 @@ Load measure(const QString &path)
         tablePoll.start();
     });
     loop.exec();
+    result.LongestHoldMs = hold.LongestMs;
     return result;
 }
 
