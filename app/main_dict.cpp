@@ -4,6 +4,7 @@
 #include "app/main_dict.h"
 
 #include "app/command_keys.h"
+#include "app/interface_voice.h"
 #include "app/key_state.h"
 #include "app/word_list_view.h"
 #include "dialogs/error_display.h"
@@ -365,33 +366,27 @@ void TfrmMainDict::ReadConfig(const QString &configPath)
     if (InterfaceLanguage == kEnglish)
         mnuEnglish->setChecked(true);
 
-    int pitch = LanguageSectionKeys::DefaultPosition;
-    int speed = LanguageSectionKeys::DefaultPosition;
-    InterfaceVoiceName = QString::fromLatin1(LanguageSectionKeys::DefaultVoice);
+    TInterfaceVoice voice{QString::fromLatin1(LanguageSectionKeys::DefaultVoice), kStartupMissingPosition,
+                          kStartupMissingPosition};
     try {
-        const lang::TIniFile language(lang::LanguageFileName(InterfaceLanguage));
-        const QString section = QString::fromLatin1(LanguageSectionKeys::Section);
-        InterfaceVoiceName = language.ReadString(section, QString::fromLatin1(LanguageSectionKeys::Voice),
-                                                 InterfaceVoiceName);
-        pitch = language.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Pitch), pitch);
-        speed = language.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Speed), speed);
+        voice = ReadInterfaceVoice(lang::TIniFile(lang::LanguageFileName(InterfaceLanguage)), voice.Name,
+                                   kStartupMissingPosition);
     } catch (const Error &error) {
         dialogs::ShowError(error.message());
     }
-    ApplyInterfaceVoice(pitch, speed);
+    SetInterfaceVoice(voice);
 }
 
-void TfrmMainDict::ApplyInterfaceVoice(int pitch, int speed)
+void TfrmMainDict::SetInterfaceVoice(const TInterfaceVoice &voice)
 {
+    InterfaceVoiceName = voice.Name;
     // A voice that is not installed is reported; the speaker keeps its voice
     // and the window still comes up whole.
     try {
-        spkInterface->SelectVoice(InterfaceVoiceName);
+        ApplyInterfaceVoice(*spkInterface, voice);
     } catch (const Error &error) {
         dialogs::ShowError(error.message());
     }
-    spkInterface->SetPitch(pitch - 10);
-    spkInterface->SetSpeed(speed - 10);
 }
 
 void TfrmMainDict::LoadLocalStrings(const QString &code)
@@ -458,10 +453,8 @@ void TfrmMainDict::mnuEnglishClick(QAction *sender)
         mnu2ndLang->setText(oldFile.ReadString(section, kEnglish, unknown));
 
     const lang::TIniFile newFile(lang::LanguageFileName(code));
-    InterfaceVoiceName = newFile.ReadString(section, QString::fromLatin1(LanguageSectionKeys::Voice),
-                                            QString::fromLatin1(LanguageSectionKeys::DefaultVoice));
-    const int speed = newFile.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Speed), 0);
-    const int pitch = newFile.ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Pitch), 0);
+    const TInterfaceVoice voice =
+        ReadInterfaceVoice(newFile, QString::fromLatin1(LanguageSectionKeys::DefaultVoice), kSwitchMissingPosition);
     if (!english && mnu2ndLang)
         mnu2ndLang->setText(newFile.ReadString(section, code, unknown));
     else if (english)
@@ -472,7 +465,7 @@ void TfrmMainDict::mnuEnglishClick(QAction *sender)
     LoadLocalStrings(code);
     m_localizer->SetLanguage(code);
     m_localizer->TranslateComponent(this);
-    ApplyInterfaceVoice(pitch, speed);
+    SetInterfaceVoice(voice);
     // The new language names itself, in its own voice.
     spInterface->SpeakText(speech::StripAccelerator(sender->text()));
 }

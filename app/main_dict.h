@@ -49,6 +49,7 @@ class TStyledView;
 namespace lexivoce::app {
 
 class TCommandKeys;
+struct TInterfaceVoice;
 
 // One offered dictionary: its file and how its entries are spoken.
 struct TDictListEntry
@@ -245,7 +246,8 @@ private:
     void OnDisabledCommand(QAction *command);
     // The dictionary's words outside the entry are read in its first voice.
     QString DictionaryWordVoice() const;
-    void ApplyInterfaceVoice(int pitch, int speed);
+    // The interface speaker takes voice, and InterfaceVoiceName its name.
+    void SetInterfaceVoice(const TInterfaceVoice &voice);
     // Enter in the edit: text found exactly, shown, read and recorded, or
     // MSG13; an empty text does nothing.
     void LookUpExactly(const QString &text);

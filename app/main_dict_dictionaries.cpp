@@ -14,6 +14,7 @@
 #include "lang/localize.h"
 #include "lang/messages.h"
 #include "speech/entry_reader.h"
+#include "speech/slider_position.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
 #include "view/styled_view.h"
@@ -97,8 +98,8 @@ void TfrmMainDict::ApplyActiveDictionarySpeech()
     if (ActiveDictIndex < 0 || ActiveDictIndex >= DictList.size())
         return;
     const TDictListEntry &entry = DictList.at(ActiveDictIndex);
-    speaker->SetSpeed(entry.Speed - 10);
-    speaker->SetPitch(entry.Pitch - 10);
+    speaker->SetSpeed(speech::SpeakerValue(entry.Speed));
+    speaker->SetPitch(speech::SpeakerValue(entry.Pitch));
     speaker->SpeakPunctuation = entry.ReadPunc;
 }
 

@@ -1,5 +1,7 @@
 #include "app/startup_voice.h"
 
+#include "app/interface_voice.h"
+
 #include "app/profile.h"
 #include "dialogs/error_display.h"
 #include "lang/control_texts.h"
@@ -92,15 +94,7 @@ void TStartupVoice::UseLanguageFile(const QString &languageFile)
     if (m_component && m_speaker && m_localizer) {
         try {
             m_component->Words = speech::LoadLocalStrings(languageFile);
-            const QString section = QString::fromLatin1(LanguageSectionKeys::Section);
-            m_speaker->SelectVoice(m_localizer->TIniFile::ReadString(
-                section, QString::fromLatin1(LanguageSectionKeys::Voice), QString()));
-            m_speaker->SetPitch(m_localizer->ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Pitch),
-                                                         LanguageSectionKeys::DefaultPosition)
-                                - 10);
-            m_speaker->SetSpeed(m_localizer->ReadInteger(section, QString::fromLatin1(LanguageSectionKeys::Speed),
-                                                         LanguageSectionKeys::DefaultPosition)
-                                - 10);
+            ApplyInterfaceVoice(*m_speaker, ReadInterfaceVoice(*m_localizer, QString(), kStartupMissingPosition));
         } catch (const Error &) {
             // The engine's own voice then.
         }

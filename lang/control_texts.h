@@ -56,8 +56,6 @@ struct LanguageSectionKeys
     // What a reader falls back to when the file lacks a key.
     static constexpr const char *UnknownName = "Unknown";
     static constexpr const char *DefaultVoice = "Microsoft Sam";
-    // Slider positions run 0..20; the speaker gets position - 10.
-    static constexpr int DefaultPosition = 10;
 };
 
 } // namespace lexivoce::lang
