@@ -148,8 +148,7 @@ TfrmMainDict::TfrmMainDict(QWidget *parent)
     IsInBackground = [] { return QApplication::activeWindow() == nullptr; };
 
     // Creation, in order.
-    HistoryPos = -1;
-    DictList.clear();
+    Dictionary.DictList.clear();
     ReadConfig(kConfigFile);
     LoadLocalStrings(InterfaceLanguage);
     BuildLanguageMenu();
@@ -191,8 +190,8 @@ TfrmMainDict::~TfrmMainDict()
     qApp->removeEventFilter(this);
     // Errors from here on have no window to speak through.
     dialogs::ResetErrorDisplayContext();
-    DictList.clear();
-    DictFile.Close();
+    Dictionary.DictList.clear();
+    Dictionary.DictFile.Close();
 }
 
 void TfrmMainDict::CreateControls()
@@ -235,6 +234,7 @@ void TfrmMainDict::CreateControls()
     lstHistory->setFont(verdana);
     lstHistory->setUniformItemSizes(true);
     lstHistory->hide();
+    History.SetView(lstHistory);
     auto *panelLayout = new QVBoxLayout(pnlLookup);
     panelLayout->setContentsMargins(2, 2, 2, 2);
     panelLayout->addWidget(lblLookup);
@@ -349,7 +349,7 @@ void TfrmMainDict::ReadConfig(const QString &configPath)
 {
     try {
         const lang::TIniFile config(configPath);
-        ActiveDictName = config.ReadString(kInterface, kActiveDict, QString());
+        Dictionary.ActiveDictName = config.ReadString(kInterface, kActiveDict, QString());
         InterfaceLanguage = config.ReadString(kInterface, kLanguageKey, kEnglish);
     } catch (const Error &error) {
         // The file stays as it is: writing it at the end would only lose
@@ -501,7 +501,7 @@ void TfrmMainDict::closeEvent(QCloseEvent *event)
     spInterface->StopSpeaking();
     try {
         if (!m_configUnreadable)
-            lang::TIniFile(kConfigFile).WriteString(kInterface, kActiveDict, ActiveDictName);
+            lang::TIniFile(kConfigFile).WriteString(kInterface, kActiveDict, Dictionary.ActiveDictName);
     } catch (const Error &error) {
         dialogs::ShowError(error.message());
     }

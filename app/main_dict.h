@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/active_dictionary.h"
+#include "app/history.h"
 #include "dict/dict_file.h"
 #include "dict/location.h"
 #include "dict/registry.h"
@@ -50,16 +52,6 @@ namespace lexivoce::app {
 
 class TCommandKeys;
 struct TInterfaceVoice;
-
-// One offered dictionary: its file and how its entries are spoken.
-struct TDictListEntry
-{
-    QString Path;
-    dict::VoicePair Voices = 0;
-    int Speed = 0;    // slider positions 0..20
-    int Pitch = 0;
-    bool ReadPunc = false;
-};
 
 // The program's one window: the look-up edit, the word list and the history
 // on the left, the entry view on the right, the Dictionary menu made from the
@@ -120,17 +112,13 @@ public:
     speech::TSpeakingComponent *spInterface = nullptr;
 
     // Dictionaries
-    QList<TDictListEntry> DictList;
-    QString ActiveDictName;
-    int ActiveDictIndex = 0;
-    QString IndexFileName;
-    dict::TDictFile DictFile;
+    TActiveDictionary Dictionary;
     dict::TWordList *WordList = nullptr; // the model behind lstLookup
     // Reads the word list; a large index on a thread of its own.
     dict::TIndexLoader *IndexLoader = nullptr;
 
     // History and interface language
-    int HistoryPos = -1;
+    THistory History;
     QString InterfaceLanguage;
     QString InterfaceVoiceName;
 
@@ -226,6 +214,9 @@ private:
     // looks word up again.
     void RebuildIndex(const QString &word);
     void ApplyActiveDictionarySpeech();
+    // Makes dictionary n active (Dictionary.Open, an error shown) and
+    // applies its speech; the caller loads its words.
+    void OpenDictionary(int n);
     void ClearHistory();
     void SetBackForward();
     // Back (-1) or Forward (+1) through the history.

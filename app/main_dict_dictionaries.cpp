@@ -60,11 +60,6 @@ QKeySequence dictionaryShortcut(int n)
     return QKeySequence(Qt::CTRL | (n == 9 ? Qt::Key_0 : Qt::Key(Qt::Key_1 + n)));
 }
 
-TDictListEntry entryOf(const dict::TDictRecord &record)
-{
-    return TDictListEntry{record.Path, record.Voices(), record.Speed, record.Pitch, record.ReadPunc != 0};
-}
-
 } // namespace
 
 QAction *TfrmMainDict::AddDictionaryItem(int n, const dict::TDictRecord &record)
@@ -95,12 +90,25 @@ QString TfrmMainDict::CheckedDictionaryName() const
 
 void TfrmMainDict::ApplyActiveDictionarySpeech()
 {
-    if (ActiveDictIndex < 0 || ActiveDictIndex >= DictList.size())
+    const TDictListEntry *entry = Dictionary.Active();
+    if (!entry)
         return;
-    const TDictListEntry &entry = DictList.at(ActiveDictIndex);
-    speaker->SetSpeed(speech::SpeakerValue(entry.Speed));
-    speaker->SetPitch(speech::SpeakerValue(entry.Pitch));
-    speaker->SpeakPunctuation = entry.ReadPunc;
+    speaker->SetSpeed(speech::SpeakerValue(entry->Speed));
+    speaker->SetPitch(speech::SpeakerValue(entry->Pitch));
+    speaker->SpeakPunctuation = entry->ReadPunc;
+}
+
+void TfrmMainDict::OpenDictionary(int n)
+{
+    // The menu, the speech and the words follow the pick even when the
+    // text file cannot be opened; that error is shown, and look-ups then
+    // say what is wrong.
+    try {
+        Dictionary.Open(n);
+    } catch (const Error &error) {
+        dialogs::ShowError(error.message());
+    }
+    ApplyActiveDictionarySpeech();
 }
 
 QList<dict::TDictRecord> TfrmMainDict::FillDictionaryMenu(const QString &registryPath)
@@ -111,53 +119,44 @@ QList<dict::TDictRecord> TfrmMainDict::FillDictionaryMenu(const QString &registr
         mnuDictionary->removeAction(item);
         item->deleteLater();
     }
-    DictList.clear();
     const QList<dict::TDictRecord> offered = dict::ReadOfferedDictionaries(lang::TIniFile(registryPath));
-    for (int n = 0; n < offered.size(); ++n) {
+    Dictionary.SetList(offered);
+    for (int n = 0; n < offered.size(); ++n)
         AddDictionaryItem(n, offered.at(n));
-        DictList.append(entryOf(offered.at(n)));
-    }
     return offered;
 }
 
 void TfrmMainDict::CheckDictionaryItem(int n)
 {
     mnuDictionary->actions().at(n)->setChecked(true);
-    ActiveDictIndex = n;
+    Dictionary.ActiveDictIndex = n;
 }
 
 void TfrmMainDict::LoadDictionaryList(const QString &registryPath)
 {
     const QList<dict::TDictRecord> offered = FillDictionaryMenu(registryPath);
-    QString activePath;
-    for (int n = 0; n < offered.size(); ++n) {
-        if (offered.at(n).Name == ActiveDictName) {
-            activePath = offered.at(n).Path;
-            CheckDictionaryItem(n);
-        }
-    }
-    if (DictList.isEmpty())
+    if (offered.isEmpty())
         return;
-    if (activePath.isEmpty()) {
-        activePath = DictList.first().Path;
-        CheckDictionaryItem(0);
+    // The dictionary last picked, by name (the last of that name), else the
+    // first.
+    int active = 0;
+    for (int n = 0; n < offered.size(); ++n) {
+        if (offered.at(n).Name == Dictionary.ActiveDictName)
+            active = n;
     }
-    ApplyActiveDictionarySpeech();
-    DictFile.Open(activePath);
-    IndexFileName = dict::IndexFileName(activePath);
+    CheckDictionaryItem(active);
+    OpenDictionary(active);
     QMetaObject::invokeMethod(this, &TfrmMainDict::OnIndexLoadPosted, Qt::QueuedConnection);
 }
 
 void TfrmMainDict::OnIndexLoadPosted()
 {
-    LoadIndex(IndexFileName);
+    LoadIndex(Dictionary.IndexFileName);
 }
 
 void TfrmMainDict::ReloadDictionaryList(const QString &registryPath)
 {
-    const QString activePath = ActiveDictIndex >= 0 && ActiveDictIndex < DictList.size()
-                                 ? DictList.at(ActiveDictIndex).Path
-                                 : QString();
+    const QString activePath = Dictionary.Active() ? Dictionary.Active()->Path : QString();
     const QList<dict::TDictRecord> offered = FillDictionaryMenu(registryPath);
     bool reload = true;
     for (int n = 0; n < offered.size() && reload; ++n) {
@@ -166,8 +165,8 @@ void TfrmMainDict::ReloadDictionaryList(const QString &registryPath)
             reload = false;
         }
     }
-    if (DictList.isEmpty()) {
-        ActiveDictIndex = -1;
+    if (Dictionary.DictList.isEmpty()) {
+        Dictionary.ActiveDictIndex = -1;
         return;
     }
     if (reload)
@@ -177,10 +176,8 @@ void TfrmMainDict::ReloadDictionaryList(const QString &registryPath)
     if (!reload)
         return;
     ClearHistory();
-    DictFile.Close();
-    DictFile.Open(DictList.first().Path);
-    IndexFileName = dict::IndexFileName(DictList.first().Path);
-    LoadIndex(IndexFileName);
+    OpenDictionary(0);
+    LoadIndex(Dictionary.IndexFileName);
 }
 
 void TfrmMainDict::DictionaryItemClick(QAction *item)
@@ -188,18 +185,14 @@ void TfrmMainDict::DictionaryItemClick(QAction *item)
     const int n = -(item->property("tag").toInt() + 1);
     // The action group has already checked the item; what counts is whether
     // it was the active one before.
-    const bool wasActive = n == ActiveDictIndex;
+    const bool wasActive = n == Dictionary.ActiveDictIndex;
     ClearHistory();
     ClearEntryView();
-    ActiveDictName = item->data().toString();
-    if (!wasActive && n >= 0 && n < DictList.size()) {
+    Dictionary.ActiveDictName = item->data().toString();
+    if (!wasActive && n >= 0 && n < Dictionary.DictList.size()) {
         item->setChecked(true);
-        ActiveDictIndex = n;
-        IndexFileName = dict::IndexFileName(DictList.at(n).Path);
-        ApplyActiveDictionarySpeech();
-        LoadIndex(IndexFileName);
-        DictFile.Close();
-        DictFile.Open(DictList.at(n).Path);
+        OpenDictionary(n);
+        LoadIndex(Dictionary.IndexFileName);
     }
     if (lstLookup->hasFocus() || lstHistory->hasFocus()) {
         edtLookupEnter();
@@ -236,8 +229,7 @@ void TfrmMainDict::LoadIndex(const QString &indexPath, std::function<void()> the
         sp->HookControl(lstLookup);
         SpeakMessage(lang::MSG11, name);
         // Said once, as the dictionary opens; each look-up checks its own entry.
-        if (ActiveDictIndex >= 0 && ActiveDictIndex < DictList.size()
-            && dict::IsIndexOlder(DictList.at(ActiveDictIndex).Path, indexPath))
+        if (Dictionary.Active() && dict::IsIndexOlder(Dictionary.Active()->Path, indexPath))
             SpeakMessage(lang::MSG27, name);
         if (then)
             then();
@@ -260,11 +252,11 @@ void TfrmMainDict::ShowEntry(int position, bool fromHistory)
     // looked up, which FindExact matched to the list's word.
     QString word;
     if (fromHistory) {
-        const QListWidgetItem *item = lstHistory->item(position);
+        const std::optional<THistory::TItem> item = History.At(position);
         if (!item)
             return;
-        location = dict::TLocation{item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toInt()};
-        word = item->text();
+        location = item->Location;
+        word = item->Word;
     } else {
         if (position >= WordList->Count())
             return;
@@ -272,7 +264,7 @@ void TfrmMainDict::ShowEntry(int position, bool fromHistory)
         word = WordList->Word(position);
     }
     bool cut = false;
-    const QByteArray entry = DictFile.ReadEntry(location, &cut);
+    const QByteArray entry = Dictionary.DictFile.ReadEntry(location, &cut);
     // A stale or damaged index leads to another word's entry, or to none:
     // never shown and read as if it were this word's.
     if (!dict::IsEntryOf(entry, word)) {
@@ -310,9 +302,9 @@ void TfrmMainDict::OfferIndexRebuild(const QString &word)
 
 void TfrmMainDict::RebuildIndex(const QString &word)
 {
-    if (ActiveDictIndex < 0 || ActiveDictIndex >= DictList.size())
+    if (!Dictionary.Active())
         return;
-    const QString path = DictList.at(ActiveDictIndex).Path;
+    const QString path = Dictionary.Active()->Path;
     TRebuildReporter reporter([this](const lang::TMessage &message) { SpeakMessage(message); });
     try {
         // A missing dictionary, or one that cannot be read, is an error of its own.
@@ -325,22 +317,14 @@ void TfrmMainDict::RebuildIndex(const QString &word)
     // The history's locations point into the old index.
     ClearHistory();
     ClearEntryView();
-    IndexFileName = dict::IndexFileName(path);
+    Dictionary.IndexFileName = dict::IndexFileName(path);
     // What the user asked for, now from the new index.
-    LoadIndex(IndexFileName, [this, word] { LookUpExactly(word); });
+    LoadIndex(Dictionary.IndexFileName, [this, word] { LookUpExactly(word); });
 }
 
 QString TfrmMainDict::GetDictVoiceName(int which) const
 {
-    if (DictList.isEmpty() || ActiveDictIndex < 0 || ActiveDictIndex >= DictList.size())
-        return QString();
-    const dict::VoicePair voices = DictList.at(ActiveDictIndex).Voices;
-    int index = which == 1 ? dict::FirstVoice(voices) : dict::SecondVoice(voices);
-    // A voice removed since the dictionary was set up: the first installed
-    // voice, rather than an error on every word.
-    if (index >= speaker->VoiceNames.size())
-        index = 0;
-    return speaker->VoiceNames.value(index);
+    return Dictionary.VoiceName(which, speaker->VoiceNames);
 }
 
 } // namespace lexivoce::app

@@ -59,13 +59,9 @@ void TfrmMainDict::FollowItem(int itemNo)
     QString text = rvMeaning->ItemText(itemNo).trimmed();
     switch (rvMeaning->ItemStyle(itemNo)) {
     case view::tsHeadWord: {
-        if (DictList.isEmpty() || ActiveDictIndex < 0 || ActiveDictIndex >= DictList.size())
+        if (!Dictionary.Active())
             return;
-        int voice = dict::FirstVoice(DictList.at(ActiveDictIndex).Voices);
-        // A voice removed since the dictionary was set up: the first one.
-        if (voice >= speaker->VoiceNames.size())
-            voice = 0;
-        speaker->SelectVoice(speaker->VoiceNames.value(voice));
+        speaker->SelectVoice(GetDictVoiceName(1));
         sp->SpeakText(speech::TUtterance(text));
         return;
     }

@@ -178,25 +178,20 @@ void TfrmMainDict::lstLookupDblClick(QWidget *sender)
 
 void TfrmMainDict::RecordLookup(const QString &word, dict::TLocation location)
 {
-    auto *item = new QListWidgetItem(word, lstHistory);
-    item->setData(Qt::UserRole, location.Offset);
-    item->setData(Qt::UserRole + 1, location.Length);
-    HistoryPos = lstHistory->count() - 1;
+    History.Record(word, location);
     SetBackForward();
 }
 
 void TfrmMainDict::SetBackForward()
 {
-    mnuBack->setEnabled(HistoryPos > 0);
-    mnuForward->setEnabled(HistoryPos < lstHistory->count() - 1);
+    mnuBack->setEnabled(History.CanGoBack());
+    mnuForward->setEnabled(History.CanGoForward());
 }
 
 void TfrmMainDict::ClearHistory()
 {
-    HistoryPos = -1;
-    lstHistory->clear();
-    mnuBack->setEnabled(false);
-    mnuForward->setEnabled(false);
+    History.Clear();
+    SetBackForward();
 }
 
 void TfrmMainDict::ClearEntryView()
@@ -219,16 +214,14 @@ void TfrmMainDict::StepHistory(int step)
 {
     // Past either end there is nothing to show (the command is disabled
     // there, and answers): the position stays.
-    const int target = HistoryPos + step;
-    if (target < 0 || target >= lstHistory->count()) {
+    if (!History.Step(step)) {
         SpeakMessage(step < 0 ? lang::MSG21 : lang::MSG22);
         return;
     }
-    HistoryPos = target;
     SetBackForward();
     ClearEntryView();
     // Shown in the view and read, whether or not the view had the focus.
-    ShowEntry(HistoryPos, true);
+    ShowEntry(History.Position(), true);
 }
 
 void TfrmMainDict::mnuRecentClick()
@@ -237,7 +230,7 @@ void TfrmMainDict::mnuRecentClick()
     // The list is named before its first word, and an empty one says so.
     if (showHistory) {
         spInterface->SpeakText(speech::StripAccelerator(mnuRecent->text()));
-        if (lstHistory->count() == 0)
+        if (History.Count() == 0)
             SpeakMessage(lang::MSG20);
     }
     lstHistory->setVisible(showHistory);

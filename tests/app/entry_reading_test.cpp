@@ -192,7 +192,7 @@ TEST_F(EntryReadingTest, EnterFollowsTheWordLastHeard)
     Forget();
     Key(window->rvMeaning, Qt::Key_Return);
     EXPECT_EQ(HistoryWords(), (QStringList{QStringLiteral("apple"), QStringLiteral("day")}));
-    EXPECT_EQ(window->HistoryPos, 1);
+    EXPECT_EQ(window->History.Position(), 1);
     EXPECT_TRUE(window->mnuBack->isEnabled());
     EXPECT_TRUE(window->rvMeaning->toPlainText().startsWith(QStringLiteral("day")));
     ASSERT_FALSE(EntrySaid().isEmpty());

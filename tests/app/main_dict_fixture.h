@@ -101,7 +101,7 @@ protected:
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         // Seen by GoogleTest: a QTRY_ macro would only return from here.
-        ASSERT_TRUE(QTest::qWaitFor([this] { return window->WordList->Count() > 0 || window->DictList.isEmpty(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->WordList->Count() > 0 || window->Dictionary.DictList.isEmpty(); }, 5000));
         QApplication::processEvents();
     }
 

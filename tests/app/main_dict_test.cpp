@@ -38,7 +38,7 @@ TEST_F(MainDictTest, StartsWithTheFirstOfferedDictionaryWhenTheConfiguredOneIsHi
     EXPECT_EQ(items[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_2));
     EXPECT_TRUE(items[0]->isChecked());
     EXPECT_FALSE(items[1]->isChecked());
-    EXPECT_EQ(window->ActiveDictIndex, 0);
+    EXPECT_EQ(window->Dictionary.ActiveDictIndex, 0);
     EXPECT_EQ(window->WordList->Count(), 5);
     EXPECT_EQ(window->statusBar->currentMessage(), QStringLiteral("5"));
     EXPECT_TRUE(window->mnuEnglish->isChecked());
@@ -103,7 +103,7 @@ TEST_F(MainDictTest, KeysAreAnsweredWhileALargeIndexLoads)
     // through the event loop, which the keys below do not run.
     window->IndexLoader->InlineBytes = -1;
     Forget();
-    window->LoadIndex(window->IndexFileName);
+    window->LoadIndex(window->Dictionary.IndexFileName);
     ASSERT_TRUE(window->IsLoadingIndex());
     window->edtLookup->setFocus();
     window->edtLookup->setText(QStringLiteral("abroad"));
@@ -202,13 +202,13 @@ TEST_F(MainDictTest, HistoryAppendsEveryLookUpAndWalksBackAndForth)
         Key(window->edtLookup, Qt::Key_Return);
     }
     EXPECT_EQ(HistoryWords().join(u'|'), QStringLiteral("apple tree|apple tree|abroad"));
-    EXPECT_EQ(window->HistoryPos, 2);
+    EXPECT_EQ(window->History.Position(), 2);
     EXPECT_TRUE(window->mnuBack->isEnabled());
     EXPECT_FALSE(window->mnuForward->isEnabled());
 
     window->mnuBack->trigger();
     window->mnuBack->trigger();
-    EXPECT_EQ(window->HistoryPos, 0);
+    EXPECT_EQ(window->History.Position(), 0);
     EXPECT_FALSE(window->mnuBack->isEnabled());
     EXPECT_TRUE(window->mnuForward->isEnabled());
     EXPECT_TRUE(window->rvMeaning->toPlainText().contains(QStringLiteral("cây táo")));
@@ -218,13 +218,13 @@ TEST_F(MainDictTest, HistoryAppendsEveryLookUpAndWalksBackAndForth)
     Type(QStringLiteral("apple"));
     Key(window->edtLookup, Qt::Key_Return);
     EXPECT_EQ(HistoryWords().last(), QStringLiteral("apple"));
-    EXPECT_EQ(window->HistoryPos, 3);
+    EXPECT_EQ(window->History.Position(), 3);
     EXPECT_FALSE(window->mnuForward->isEnabled());
 
     window->mnuDelete->trigger();
     EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Delete all")));
     EXPECT_EQ(window->lstHistory->count(), 0);
-    EXPECT_EQ(window->HistoryPos, -1);
+    EXPECT_EQ(window->History.Position(), -1);
 
     // One item: neither way is open.
     Type(QStringLiteral("abroad"));
@@ -485,8 +485,8 @@ TEST_F(MainDictTest, PickingADictionaryLoadsItAndEmptiesTheHistory)
     second->trigger();
     EXPECT_TRUE(second->isChecked());
     EXPECT_FALSE(sample->isChecked());
-    EXPECT_EQ(window->ActiveDictIndex, 1);
-    EXPECT_EQ(window->ActiveDictName, QStringLiteral("Second"));
+    EXPECT_EQ(window->Dictionary.ActiveDictIndex, 1);
+    EXPECT_EQ(window->Dictionary.ActiveDictName, QStringLiteral("Second"));
     EXPECT_EQ(window->WordList->Count(), 2);
     EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Second dictionary is ready")));
     EXPECT_EQ(window->GetDictVoiceName(1), kVietnameseVoice);
@@ -510,7 +510,7 @@ TEST_F(MainDictTest, ReloadKeepsTheActiveDictionaryOrFallsBackToTheFirst)
 {
     WriteConfig(QStringLiteral("Second"));
     Start();
-    ASSERT_EQ(window->ActiveDictIndex, 1);
+    ASSERT_EQ(window->Dictionary.ActiveDictIndex, 1);
     Type(QStringLiteral("zebra"));
     Key(window->edtLookup, Qt::Key_Return);
 
@@ -519,7 +519,7 @@ TEST_F(MainDictTest, ReloadKeepsTheActiveDictionaryOrFallsBackToTheFirst)
                                  "[Sample]\nPath=dict/sample.dict\nHidden=0\n"));
     Forget();
     window->ReloadDictionaryList(QStringLiteral("Lexivoce.ini"));
-    EXPECT_EQ(window->ActiveDictIndex, 0);
+    EXPECT_EQ(window->Dictionary.ActiveDictIndex, 0);
     EXPECT_TRUE(window->mnuDictionary->actions().at(0)->isChecked());
     EXPECT_EQ(window->lstHistory->count(), 1);
     EXPECT_EQ(window->WordList->Count(), 2);
@@ -529,16 +529,16 @@ TEST_F(MainDictTest, ReloadKeepsTheActiveDictionaryOrFallsBackToTheFirst)
     // Gone: the first offered one is loaded at once and the history emptied.
     WriteRegistry(QStringLiteral("[Sample]\nPath=dict/sample.dict\nHidden=0\n"));
     window->ReloadDictionaryList(QStringLiteral("Lexivoce.ini"));
-    EXPECT_EQ(window->ActiveDictIndex, 0);
+    EXPECT_EQ(window->Dictionary.ActiveDictIndex, 0);
     EXPECT_EQ(window->WordList->Count(), 5);
     EXPECT_EQ(window->lstHistory->count(), 0);
     EXPECT_TRUE(InterfaceSaid().contains(QStringLiteral("Sample dictionary is ready")));
-    EXPECT_EQ(window->ActiveDictName, QStringLiteral("Second")); // only a pick changes it
+    EXPECT_EQ(window->Dictionary.ActiveDictName, QStringLiteral("Second")); // only a pick changes it
 
     // Nothing offered: no active dictionary, the words stay.
     WriteRegistry(QStringLiteral("[Sample]\nPath=dict/sample.dict\nHidden=1\n"));
     window->ReloadDictionaryList(QStringLiteral("Lexivoce.ini"));
-    EXPECT_EQ(window->ActiveDictIndex, -1);
+    EXPECT_EQ(window->Dictionary.ActiveDictIndex, -1);
     EXPECT_TRUE(window->mnuDictionary->actions().isEmpty());
     EXPECT_EQ(window->WordList->Count(), 5);
     EXPECT_TRUE(window->GetDictVoiceName(1).isEmpty());
