@@ -287,6 +287,9 @@ void TControlSubClass::ConnectSignals()
         m_connections.append(connect(bar, &QMenuBar::hovered, this, &TControlSubClass::OnMenuItem));
     } else if (auto *combo = qobject_cast<QComboBox *>(control)) {
         m_connections.append(connect(combo, &QComboBox::currentIndexChanged, this, announce));
+    } else if (qobject_cast<QHeaderView *>(control)) {
+        // A header shares its view's selection model: the view says each
+        // move, the header never a second time.
     } else if (auto *view = qobject_cast<QAbstractItemView *>(control)) {
         if (view->selectionModel())
             m_connections.append(connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
