@@ -323,6 +323,7 @@ void TfrmMainDict::CreateMenu()
     connect(mnuDelete, &QAction::triggered, this, [this] { mnuDeleteClick(); });
     connect(mnuMinimize, &QAction::triggered, this, [this] { mnuMinimizeClick(); });
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+    connect(mnuManager, &QAction::triggered, this, [this] { mnuManagerClick(); });
     connect(mnuEnglish, &QAction::triggered, this, [this] { mnuEnglishClick(mnuEnglish); });
     connect(mnuLVHelp, &QAction::triggered, this, [] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(QStringLiteral("readme.htm")).absoluteFilePath()));

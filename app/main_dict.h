@@ -135,6 +135,9 @@ public:
     void LoadLocalStrings(const QString &code);
     void BuildLanguageMenu();
     void mnuEnglishClick(QAction *sender);
+    // Settings > Setup dictionary (Ctrl+D): the dictionary manager; after OK
+    // the dictionaries are read again and its interface voice is taken.
+    void mnuManagerClick();
 
     // Dictionaries and the word list
     void LoadDictionaryList(const QString &registryPath);

@@ -7,10 +7,11 @@ const QList<TMessage> &AllMessages()
     static const QList<TMessage> messages = {
         MSG01, MSG02, MSG03, MSG04, MSG05, MSG06, MSG07, MSG08, MSG09, MSG10, MSG11, MSG12, MSG13, MSG14, MSG15,
         MSG16, MSG17, MSG18, MSG19, MSG20, MSG21, MSG22, MSG23, MSG24, MSG25, MSG26, MSG27, MSG28, MSG29,
-        MSG30,
+        MSG30, MSG31,
         MSGFILEDLG001, MSGFILEDLG002, MSGFILEDLG003, MSGFILEDLG004, MSGFILEDLG005, MSGFILEDLG006, MSGFILEDLG007,
         MSGFILEDLG008, MSGFILEDLG009, MSGFILEDLG010, MSGFILEDLG011, MSGFILEDLG012, MSGFILEDLG013,
-        CtlStatusBar, CtlDocFileType, CtlOpenFileDialog, CtlOpenDlgOK, CtlSaveDlgOK,
+        CtlStatusBar, CtlDocFileType, CtlOpenFileDialog, CtlDictsColumnName, CtlDictsColumnFile, CtlOpenDlgOK,
+        CtlSaveDlgOK,
         CtlShellTop, CtlShellHome, CtlShellFileSystem, CtlShellTrash, CtlShellFolder, CtlShellColumnName,
         CtlShellColumnSize, CtlShellColumnType, CtlShellColumnModified,
     };

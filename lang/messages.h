@@ -72,6 +72,10 @@ inline constexpr TMessage MSG30{kMessages, "MSG30",
                                 "Lexivoce is already running with the folder %s but does not answer. Close it, "
                                 "then start Lexivoce again."};
 
+// Save in the dictionary manager without a name or a file, or with the name
+// of another dictionary of the list.
+inline constexpr TMessage MSG31{kMessages, "MSG31", "Each dictionary needs a name of its own and a file"};
+
 // The file dialog's messages; like its captions, Vietnamese by default.
 inline constexpr TMessage MSGFILEDLG001{kMessages, "MSGFILEDLG001", "Không có tập tin trong thư mục."};
 inline constexpr TMessage MSGFILEDLG002{kMessages, "MSGFILEDLG002", "Bạn muốn xoá tạm thời %s ?"};
@@ -102,6 +106,9 @@ inline constexpr TMessage CtlStatusBar{kControls, "statusBar", "Loading..."};
 inline constexpr TMessage CtlDocFileType{kControls, "cboDocFileType", "Từ điển (*.dict)|*.dict|"};
 // The dictionary manager's caption for the file dialog.
 inline constexpr TMessage CtlOpenFileDialog{kControls, "frmOpenFileDialog", "Mở từ điển"};
+// The headings of the dictionary manager's list of dictionaries.
+inline constexpr TMessage CtlDictsColumnName{kControls, "lstDictsName", "Name"};
+inline constexpr TMessage CtlDictsColumnFile{kControls, "lstDictsFile", "File"};
 // The file dialog's OK caption when OK opens, and when it saves.
 inline constexpr TMessage CtlOpenDlgOK{kControls, "btnOpenDlgOK", "Mở"};
 inline constexpr TMessage CtlSaveDlgOK{kControls, "btnSaveDlgOK", "Lưu"};
