@@ -137,5 +137,26 @@ TEST_F(ManagerTest, AnUncheckedDictionaryLeavesTheMenuAfterOKAndTheInterfaceVoic
     EXPECT_EQ(window->spkInterface->Speed(), 4);
 }
 
+TEST_F(ManagerTest, SortingTheOpenDictionaryIsRefusedSaidAndChangesNothing)
+{
+    Start();
+    const QByteArray before = ReadFile(QStringLiteral("dict/sample.dict"));
+    AnswerErrorBoxes();
+    WithManager([&](dialogs::TfrmSelectDlg &manager) {
+        manager.pgeConfig->setCurrentWidget(manager.tabCreateIndex);
+        manager.edtDictFile->setText(QStringLiteral("dict/sample.dict"));
+        manager.chkSort->setChecked(true);
+        manager.btnMake->click();
+        EXPECT_TRUE(manager.btnMake->isEnabled());
+        manager.btnCancel->click();
+    });
+    EXPECT_FALSE(boxText.isEmpty());
+    EXPECT_EQ(ReadFile(QStringLiteral("dict/sample.dict")), before);
+    EXPECT_TRUE(boxText.contains(QStringLiteral("in use")));
+    EXPECT_TRUE(InterfaceSaid().join(u' ').contains(QStringLiteral("is in use by another program")))
+        << InterfaceSaid().join(u'\n').toStdString();
+    EXPECT_FALSE(InterfaceSaid().contains(QStringLiteral("Index file has been created")));
+}
+
 } // namespace
 } // namespace lexivoce::app::test_support
