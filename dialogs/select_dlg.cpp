@@ -243,9 +243,14 @@ void TfrmSelectDlg::CreateControls()
     for (QSlider *slider : {tkbPitch, tkbSpeed})
         connect(slider, &QSlider::valueChanged, this, &TfrmSelectDlg::cboVoices1Change);
     connect(chkReadPunc, &QCheckBox::clicked, this, &TfrmSelectDlg::cboVoices1Change);
-    connect(lstDicts, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *, int column) {
-        if (column == 0)
-            cboVoices1Change();
+    connect(lstDicts, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *item, int column) {
+        if (column != 0 || !m_tracking)
+            return;
+        cboVoices1Change();
+        // A check mark set from the keyboard is said, as a check box's is.
+        if (SpeakingComponent && lstDicts->hasFocus() && item == lstDicts->currentItem())
+            SpeakingComponent->SpeakText(item->checkState(0) == Qt::Checked ? SpeakingComponent->Words.stChecked
+                                                                             : SpeakingComponent->Words.stUnchecked);
     });
     connect(lstDicts, &QTreeWidget::currentItemChanged, this, [this] {
         if (m_tracking && lstDicts->currentItem())
