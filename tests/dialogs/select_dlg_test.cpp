@@ -1,6 +1,7 @@
 #include "dialogs/select_dlg.h"
 
 #include "dialogs/error_display.h"
+#include "dialogs/file_dialog.h"
 #include "dialogs/message_dialog.h"
 #include "dict/index_builder.h"
 #include "dict/registry.h"
@@ -251,6 +252,44 @@ TEST_F(SelectDlgTest, AnIndexIsBuiltFromTheDialogSortedOnRequest)
     EXPECT_TRUE(Said(QStringLiteral("Sorting dict file")));
     EXPECT_TRUE(Said(QStringLiteral("Creating index file")));
     EXPECT_TRUE(Said(QStringLiteral("Index file has been created")));
+}
+
+TEST_F(SelectDlgTest, WithoutSortTheFileIsLeftAsItIs)
+{
+    WriteFile(QStringLiteral("words.dict"), kSmallDictionary);
+    TfrmSelectDlg &dialog = Open();
+    dialog.edtDictFile->setText(PathOf(QStringLiteral("words.dict")));
+    dialog.btnMake->click();
+    EXPECT_EQ(ReadFile(QStringLiteral("words.dict")), kSmallDictionary);
+    EXPECT_TRUE(QFileInfo::exists(PathOf(QStringLiteral("words.index"))));
+    EXPECT_FALSE(Said(QStringLiteral("Sorting dict file")));
+    EXPECT_TRUE(Said(QStringLiteral("Index file has been created")));
+}
+
+TEST_F(SelectDlgTest, OpenPicksTheFileWithTheAccessibleFileDialog)
+{
+    WriteFile(QStringLiteral("words.dict"), kSmallDictionary);
+    WriteRegistry(TwoDictionaries());
+    TfrmSelectDlg &dialog = Open();
+    dialog.edtFileName->setText(PathOf(QStringLiteral("first.dict")));
+    QString caption;
+    QStringList types;
+    QTimer::singleShot(50, [&] {
+        auto *files = qobject_cast<TfrmFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(files, nullptr);
+        caption = files->windowTitle();
+        for (int i = 0; i < files->cboFileType->count(); ++i)
+            types << files->cboFileType->itemText(i);
+        // It starts where the file named lies.
+        EXPECT_EQ(files->Folder(), PathOf(QString()) + u'/');
+        files->edtFileName->setText(QStringLiteral("words.dict"));
+        QTest::keyClick(files->edtFileName, Qt::Key_Return);
+    });
+    dialog.btnOpenFile->click();
+    EXPECT_EQ(caption, QStringLiteral("Mở từ điển"));
+    EXPECT_EQ(types, QStringList{QStringLiteral("Từ điển (*.dict)")});
+    EXPECT_EQ(dialog.edtFileName->text(), PathOf(QStringLiteral("words.dict")));
+    EXPECT_TRUE(dialog.Modified);
 }
 
 TEST_F(SelectDlgTest, AMissingFileIsSaidAndNothingIsCreated)
