@@ -1,5 +1,6 @@
 #include "dialogs/file_dialog.h"
 
+#include "dialogs/dialog_form.h"
 #include "dialogs/message_dialog.h"
 #include "lang/control_texts.h"
 #include "lang/localize.h"
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTextStream>
@@ -133,15 +133,8 @@ TfrmFileDialog::TfrmFileDialog(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmFileDialog"));
     setWindowTitle(caption("frmFileDialog"));
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
-    setFont(tahoma);
     CreateControls();
-    setFixedSize(417, 237);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    SetDialogForm(this, QSize(417, 237));
     // Sees every key before the folder view does, for the dialog's life.
     qApp->installEventFilter(this);
 }

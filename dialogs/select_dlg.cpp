@@ -1,5 +1,6 @@
 #include "dialogs/select_dlg.h"
 
+#include "dialogs/dialog_form.h"
 #include "dialogs/error_display.h"
 #include "dialogs/file_dialog.h"
 #include "dict/dict_sorter.h"
@@ -24,7 +25,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTabWidget>
@@ -132,13 +132,8 @@ TfrmSelectDlg::TfrmSelectDlg(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSelectDlg"));
     setWindowTitle(caption("frmSelectDlg"));
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
-    setFont(tahoma);
     CreateControls();
-    setFixedSize(546, 433);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
+    SetDialogForm(this, QSize(546, 433));
 }
 
 TfrmSelectDlg::~TfrmSelectDlg()
