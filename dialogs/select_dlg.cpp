@@ -456,8 +456,10 @@ void TfrmSelectDlg::btnSaveClick()
         target = lstDicts->topLevelItemCount() - 1;
     else if (Modified)
         target = lstDicts->indexOfTopLevelItem(lstDicts->currentItem());
-    // Nothing new, nothing selected: never a write to another section.
-    if (target < 0 || target >= PathList.size())
+    // Nothing new, nothing selected: never a write to another section. A
+    // registry that could not be read (said when the dialog opened) is
+    // never written.
+    if (target < 0 || target >= PathList.size() || !RegistryFile)
         return;
     // A section without a name, or shared with another dictionary, would
     // lose one of them.
