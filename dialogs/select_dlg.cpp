@@ -537,10 +537,16 @@ void TfrmSelectDlg::btnMakeClick()
     if (m_building)
         return;
     m_building = true;
-    btnMake->setEnabled(false);
     SetProgress(0);
     pgbMakeIndex->show();
     lblProgress->show();
+    // Disabling the focused button would send the focus on to OK, which
+    // would be said and then pressed by the next Space: the focus waits on
+    // the (silent) progress bar instead, and comes back after.
+    const bool hadFocus = btnMake->hasFocus();
+    if (hadFocus)
+        pgbMakeIndex->setFocus(Qt::OtherFocusReason);
+    btnMake->setEnabled(false);
     const QString path = edtDictFile->text();
     TDialogReporter reporter([this](const lang::TMessage &message) { Say(message); },
                              [this](int percent) { SetProgress(percent); });
@@ -554,12 +560,14 @@ void TfrmSelectDlg::btnMakeClick()
         // disk: shown and said; the file keeps its content.
         ShowError(error.message());
     }
-    pgbMakeIndex->hide();
-    lblProgress->hide();
-    btnMake->setEnabled(true);
-    m_building = false;
     if (built && QFileInfo::exists(path))
         Say(lang::MSG15);
+    btnMake->setEnabled(true);
+    if (hadFocus)
+        btnMake->setFocus(Qt::OtherFocusReason);
+    pgbMakeIndex->hide();
+    lblProgress->hide();
+    m_building = false;
 }
 
 } // namespace lexivoce::dialogs

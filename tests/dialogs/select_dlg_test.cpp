@@ -238,7 +238,11 @@ TEST_F(SelectDlgTest, AnIndexIsBuiltFromTheDialogSortedOnRequest)
     QObject::connect(dialog.pgbMakeIndex, &QProgressBar::valueChanged, [&](int value) { progress << value; });
     dialog.edtDictFile->setText(PathOf(QStringLiteral("words.dict")));
     dialog.chkSort->setChecked(true);
-    dialog.btnMake->click();
+    // Pressed from the keyboard: the focus stays on Create.
+    dialog.pgeConfig->setCurrentWidget(dialog.tabCreateIndex);
+    dialog.btnMake->setFocus();
+    QTest::keyClick(dialog.btnMake, Qt::Key_Space);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.btnMake);
     EXPECT_FALSE(dialog.IsBuilding());
     EXPECT_TRUE(dialog.btnMake->isEnabled());
     EXPECT_FALSE(dialog.pgbMakeIndex->isVisible());
