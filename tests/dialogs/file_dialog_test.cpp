@@ -297,18 +297,28 @@ TEST_F(FileDialogTest, AFailedDeleteIsShownAndSpoken)
 {
     TfrmFileDialog &dialog = Open();
     dialog.lvwFiles->SetSelectedNames({QStringLiteral("a.dict")});
+    const auto saidFailure = [this] {
+        test::THeardLog::Settle();
+        for (const QString &text : m_voice->Spoken()) {
+            if (test::PlainSpeech(text).startsWith(QStringLiteral("Không xoá được a.dict")))
+                return true;
+        }
+        return false;
+    };
+    bool spoken = false;
     TMessageAnswers answers({[&](TMessageForm *form) {
                                  // Gone before the answer.
                                  QFile::remove(Tree(QStringLiteral("a.dict")));
                                  click(form, "btnDlgYes");
                              },
-                             [](TMessageForm *form) { click(form, "btnDlgOK"); }});
+                             [&](TMessageForm *form) {
+                                 // Answered once it has been said, as a user would.
+                                 spoken = QTest::qWaitFor([&] { return saidFailure(); }, 5000);
+                                 click(form, "btnDlgOK");
+                             }});
     QTest::keyClick(dialog.lvwFiles, Qt::Key_Delete, Qt::ShiftModifier);
     ASSERT_EQ(answers.Messages.size(), 2);
     EXPECT_TRUE(answers.Messages[1].startsWith(QStringLiteral("Không xoá được a.dict: "))) << answers.Messages[1].toStdString();
-    bool spoken = false;
-    for (const QString &text : m_voice->Spoken())
-        spoken = spoken || test::PlainSpeech(text).startsWith(QStringLiteral("Không xoá được a.dict"));
     EXPECT_TRUE(spoken);
 }
 

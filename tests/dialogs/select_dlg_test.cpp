@@ -91,16 +91,23 @@ protected:
         return false;
     }
 
-    // Answers the error box that the next action opens, and keeps its text.
-    QString AnswerTheError(const std::function<void()> &action)
+    // Answers the error box that the next action opens once it has been
+    // said, as a user would, and keeps its text; spoken tells whether it was.
+    QString AnswerTheError(const std::function<void()> &action, bool *spoken)
     {
         QString message;
-        QTimer::singleShot(50, [&] {
-            if (auto *form = qobject_cast<TMessageForm *>(QApplication::activeModalWidget())) {
-                message = form->findChild<QLabel *>(QStringLiteral("lblDlgMsg"))->text();
-                form->findChild<QPushButton *>(QStringLiteral("btnDlgOK"))->click();
-            }
+        QTimer answer;
+        answer.setInterval(20);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto *form = qobject_cast<TMessageForm *>(QApplication::activeModalWidget());
+            if (!form)
+                return;
+            answer.stop();
+            message = form->findChild<QLabel *>(QStringLiteral("lblDlgMsg"))->text();
+            *spoken = QTest::qWaitFor([&] { return Said(message.left(20)); }, 5000);
+            form->findChild<QPushButton *>(QStringLiteral("btnDlgOK"))->click();
         });
+        answer.start();
         action();
         return message;
     }
@@ -300,9 +307,10 @@ TEST_F(SelectDlgTest, AMissingFileIsSaidAndNothingIsCreated)
 {
     TfrmSelectDlg &dialog = Open();
     dialog.edtDictFile->setText(PathOf(QStringLiteral("missing.dict")));
-    const QString message = AnswerTheError([&] { dialog.btnMake->click(); });
+    bool spoken = false;
+    const QString message = AnswerTheError([&] { dialog.btnMake->click(); }, &spoken);
     EXPECT_TRUE(message.contains(QStringLiteral("missing.dict"))) << message.toStdString();
-    EXPECT_TRUE(Said(message.left(20)));
+    EXPECT_TRUE(spoken);
     EXPECT_FALSE(Said(QStringLiteral("Index file has been created")));
     EXPECT_FALSE(QFileInfo::exists(PathOf(QStringLiteral("missing.index"))));
     EXPECT_TRUE(dialog.btnMake->isEnabled());
