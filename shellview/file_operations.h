@@ -14,7 +14,7 @@ struct TFileError
 };
 
 // Moves path (a file or a folder) to the user's trash, following the
-// freedesktop.org trash specification. False, with the system's reason
+// freedesktop.org trash layout. False, with the system's reason
 // when it gave one, when no trash took it; the file is then where it was.
 // Guards against Qt 6.4's fault of "trashing" into ./files when the data
 // folder is missing.
