@@ -96,11 +96,7 @@ void setTag(QObject *object, int tag)
 
 QString FormatMessage(const QString &text, const QString &argument)
 {
-    QString result = text;
-    const qsizetype at = result.indexOf(QStringLiteral("%s"));
-    if (at >= 0)
-        result.replace(at, 2, argument);
-    return result;
+    return lang::FillMessage(text, {argument});
 }
 
 TfrmMainDict::TfrmMainDict(QWidget *parent)
@@ -332,7 +328,7 @@ void TfrmMainDict::CreateMenu()
 
 QString TfrmMainDict::Message(const lang::TMessage &message) const
 {
-    return m_localizer->ReadString(message.SectionName(), message.KeyName(), message.Text());
+    return lang::MessageText(m_localizer.get(), message);
 }
 
 void TfrmMainDict::SpeakMessage(const lang::TMessage &message, const QString &argument)

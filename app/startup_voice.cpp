@@ -117,9 +117,7 @@ void TStartupVoice::Retire()
 
 QString TStartupVoice::Text(const lang::TMessage &message) const
 {
-    if (m_localizer)
-        return m_localizer->ReadString(message.SectionName(), message.KeyName(), message.Text());
-    return message.Text();
+    return lang::MessageText(m_localizer.get(), message);
 }
 
 } // namespace lexivoce::app

@@ -25,7 +25,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <utility>
 
@@ -39,23 +38,6 @@ constexpr int kPatternRole = Qt::UserRole;
 QString caption(const char *name)
 {
     return lang::DefaultCaption(lang::FileDialogTexts(), QString::fromLatin1(name));
-}
-
-// Fills each "%s" or "%d" in turn; what is filled in is never read again.
-QString formatMessage(const QString &text, std::initializer_list<QString> arguments)
-{
-    QString result;
-    auto next = arguments.begin();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'%' && i + 1 < text.size() && (text[i + 1] == u's' || text[i + 1] == u'd')
-            && next != arguments.end()) {
-            result += *next++;
-            ++i;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
 }
 
 QLabel *makeLabel(QWidget *parent, const char *name, int x, int y)
@@ -215,8 +197,7 @@ void TfrmFileDialog::CreateControls()
 
 QString TfrmFileDialog::Text(const lang::TMessage &message) const
 {
-    return Localizer ? Localizer->ReadString(message.SectionName(), message.KeyName(), message.Text())
-                     : message.Text();
+    return lang::MessageText(Localizer, message);
 }
 
 void TfrmFileDialog::SetInitialFolder(const QString &path)
@@ -263,8 +244,7 @@ void TfrmFileDialog::SetFilterIndex(int index)
 
 void TfrmFileDialog::SetOKCaption(bool save)
 {
-    const lang::TMessage &key = save ? lang::CtlSaveDlgOK : lang::CtlOpenDlgOK;
-    btnOK->setText(Localizer ? Localizer->ReadString(key.SectionName(), key.KeyName(), key.Text()) : key.Text());
+    btnOK->setText(Text(save ? lang::CtlSaveDlgOK : lang::CtlOpenDlgOK));
 }
 
 void TfrmFileDialog::SetDialogMode(std::uint8_t mode)
@@ -472,7 +452,7 @@ void TfrmFileDialog::ShowFileError(const shellview::TFileError &error)
     case shellview::TFileError::Move: message = &lang::MSGFILEDLG011; break;
     case shellview::TFileError::OpenFolder: message = &lang::MSGFILEDLG012; break;
     }
-    ShowMessageDialog(formatMessage(Text(*message), {error.Name, error.Reason}), mtError, mbOK, 0,
+    ShowMessageDialog(lang::FillMessage(Text(*message), {error.Name, error.Reason}), mtError, mbOK, 0,
                       SpeakingComponent, Localizer);
 }
 
@@ -633,8 +613,8 @@ bool TfrmFileDialog::DeleteKey(bool permanently)
         return true;
     const QString message =
         names.size() == 1
-            ? formatMessage(Text(permanently ? lang::MSGFILEDLG004 : lang::MSGFILEDLG002), {names.first()})
-            : formatMessage(Text(permanently ? lang::MSGFILEDLG005 : lang::MSGFILEDLG003),
+            ? lang::FillMessage(Text(permanently ? lang::MSGFILEDLG004 : lang::MSGFILEDLG002), {names.first()})
+            : lang::FillMessage(Text(permanently ? lang::MSGFILEDLG005 : lang::MSGFILEDLG003),
                             {QString::number(names.size())});
     if (ShowMessageDialog(message, mtConfirmation, mbYes | mbNo, 0, SpeakingComponent, Localizer) == mrYes)
         DeleteSelectedFiles(Folder(), names, !permanently);

@@ -266,8 +266,7 @@ void TfrmSelectDlg::CreateControls()
 
 QString TfrmSelectDlg::Text(const lang::TMessage &message) const
 {
-    return Localizer ? Localizer->ReadString(message.SectionName(), message.KeyName(), message.Text())
-                     : message.Text();
+    return lang::MessageText(Localizer, message);
 }
 
 void TfrmSelectDlg::Say(const lang::TMessage &message)

@@ -1,5 +1,7 @@
 #include "lang/localize.h"
 
+#include "lang/messages.h"
+
 #include "lang/error.h"
 
 #include <QCoreApplication>
@@ -109,6 +111,12 @@ bool TLocalize::SetLanguage(const QString &code)
     const QString folder = LanguageFile.left(LanguageFile.size() - info.fileName().size());
     Create(folder + stem + u'.' + code);
     return true;
+}
+
+QString MessageText(const TLocalize *localizer, const TMessage &message)
+{
+    return localizer ? localizer->ReadString(message.SectionName(), message.KeyName(), message.Text())
+                     : message.Text();
 }
 
 } // namespace lexivoce::lang

@@ -66,4 +66,10 @@ private:
     mutable bool m_writeBackFailed = false;
 };
 
+struct TMessage;
+
+// message's text from localizer's language file; its built-in text when
+// there is no localizer.
+QString MessageText(const TLocalize *localizer, const TMessage &message);
+
 } // namespace lexivoce::lang

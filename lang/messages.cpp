@@ -18,4 +18,20 @@ const QList<TMessage> &AllMessages()
     return messages;
 }
 
+QString FillMessage(const QString &text, std::initializer_list<QString> arguments)
+{
+    QString result;
+    auto next = arguments.begin();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size() && (text[i + 1] == u's' || text[i + 1] == u'd')
+            && next != arguments.end()) {
+            result += *next++;
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
 } // namespace lexivoce::lang

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <initializer_list>
+
 namespace lexivoce::lang {
 
 // A text the program asks for by key, with its built-in default. The
@@ -126,5 +128,9 @@ inline constexpr TMessage CtlShellColumnModified{kControls, "shlColumnModified",
 
 // Every text above: the messages in key order, then the CONTROLS keys.
 const QList<TMessage> &AllMessages();
+
+// text with each "%s" or "%d" filled by the next argument, in turn; what is
+// filled in is never read again, and placeholders beyond the arguments stay.
+QString FillMessage(const QString &text, std::initializer_list<QString> arguments);
 
 } // namespace lexivoce::lang
