@@ -1,9 +1,9 @@
 // The dictionary manager opened from the window, used by keyboard and ear.
 #include "tests/app/main_dict_fixture.h"
 
-#include "dialogs/message_dialog.h"
 #include "dialogs/select_dlg.h"
 #include "lang/localize.h"
+#include "tests/support/message_answers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -150,21 +150,14 @@ TEST_F(ManagerTest, SortingTheOpenDictionaryIsRefusedSaidAndChangesNothing)
         manager.edtDictFile->setText(QStringLiteral("dict/sample.dict"));
         manager.chkSort->setChecked(true);
         // The error box is answered once it has been said, as a user would.
-        QTimer answer;
-        answer.setInterval(20);
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            auto *form = qobject_cast<dialogs::TMessageForm *>(QApplication::activeModalWidget());
-            if (!form)
-                return;
-            answer.stop();
-            box = form->findChild<QLabel *>(QStringLiteral("lblDlgMsg"))->text();
+        test::TMessageAnswers answers({[&](dialogs::TMessageForm *form) {
             said = QTest::qWaitFor(
                 [&] { return InterfaceSaid().join(u' ').contains(QStringLiteral("is in use by another program")); },
                 5000);
-            form->findChild<QPushButton *>(QStringLiteral("btnDlgOK"))->click();
-        });
-        answer.start();
+            test::Click(form, "btnDlgOK");
+        }});
         manager.btnMake->click();
+        box = answers.Messages.value(0);
         EXPECT_TRUE(manager.btnMake->isEnabled());
         manager.btnCancel->click();
     });

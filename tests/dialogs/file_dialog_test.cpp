@@ -8,6 +8,7 @@
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
 #include "tests/support/heard_log.h"
+#include "tests/support/message_answers.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -31,36 +32,11 @@ namespace {
 
 const QString kDictionaries = QStringLiteral("Từ điển (*.dict)|*.dict|");
 
-// Answers the message boxes the dialog opens, in turn: each handler gets the
-// box and closes it.
-class TMessageAnswers : public QObject
-{
-public:
-    explicit TMessageAnswers(QList<std::function<void(TMessageForm *)>> handlers)
-        : m_handlers(std::move(handlers))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *form = qobject_cast<TMessageForm *>(QApplication::activeModalWidget());
-            if (!form || form == m_last || m_handlers.isEmpty())
-                return;
-            m_last = form;
-            Messages << form->findChild<QLabel *>(QStringLiteral("lblDlgMsg"))->text();
-            m_handlers.takeFirst()(form);
-        });
-        m_timer.start(10);
-    }
-
-    QStringList Messages;
-
-private:
-    QList<std::function<void(TMessageForm *)>> m_handlers;
-    QTimer m_timer;
-    QPointer<TMessageForm> m_last;
-};
+using test::TMessageAnswers;
 
 void click(TMessageForm *form, const char *button)
 {
-    form->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+    test::Click(form, button);
 }
 
 // Counts the keys of one kind that reach a control.

@@ -10,6 +10,7 @@
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
 #include "tests/support/heard_log.h"
+#include "tests/support/message_answers.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -95,21 +96,13 @@ protected:
     // said, as a user would, and keeps its text; spoken tells whether it was.
     QString AnswerTheError(const std::function<void()> &action, bool *spoken)
     {
-        QString message;
-        QTimer answer;
-        answer.setInterval(20);
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            auto *form = qobject_cast<TMessageForm *>(QApplication::activeModalWidget());
-            if (!form)
-                return;
-            answer.stop();
-            message = form->findChild<QLabel *>(QStringLiteral("lblDlgMsg"))->text();
+        test::TMessageAnswers answers({[&](TMessageForm *form) {
+            const QString message = form->findChild<QLabel *>(QStringLiteral("lblDlgMsg"))->text();
             *spoken = QTest::qWaitFor([&] { return Said(message.left(20)); }, 5000);
-            form->findChild<QPushButton *>(QStringLiteral("btnDlgOK"))->click();
-        });
-        answer.start();
+            test::Click(form, "btnDlgOK");
+        }});
         action();
-        return message;
+        return answers.Messages.value(0);
     }
 
     speech::fake::TFakeVoice *m_voice = nullptr;
