@@ -127,12 +127,7 @@ void TShellList::OnLoaded(bool newFolder)
         // The same items again: nothing new to say or to act on.
         {
             const QSignalBlocker blocker(selectionModel());
-            for (const QString &name : std::as_const(m_remembered)) {
-                const int row = m_model->RowOf(name);
-                if (row >= 0 && (MultiSelect() || selectionModel()->selectedRows().isEmpty()))
-                    selectionModel()->select(m_model->index(row, 0),
-                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
-            }
+            selectionModel()->select(SelectionOf(m_remembered), QItemSelectionModel::ClearAndSelect);
             const int row = m_model->RowOf(m_rememberedCurrent);
             if (row >= 0)
                 selectionModel()->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
@@ -181,21 +176,37 @@ QStringList TShellList::SelectedNames() const
     return names;
 }
 
-void TShellList::SetSelectedNames(const QStringList &names)
+QItemSelection TShellList::SelectionOf(const QStringList &names, int *first) const
 {
-    QItemSelection selection;
-    int first = -1;
+    QList<int> rows;
     for (const QString &name : names) {
         const int row = m_model->RowOf(name);
         if (row < 0)
             continue;
-        if (first < 0)
-            first = row;
-        selection.select(m_model->index(row, 0), m_model->index(row, TFolderModel::ColumnCount - 1));
+        if (first && *first < 0)
+            *first = row;
+        rows.append(row);
         if (!MultiSelect())
             break;
     }
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    // One range per run of neighbouring rows: a selection of thousands of
+    // single rows takes the selection model seconds to merge.
+    std::sort(rows.begin(), rows.end());
+    QItemSelection selection;
+    for (qsizetype i = 0; i < rows.size();) {
+        qsizetype end = i + 1;
+        while (end < rows.size() && rows[end] <= rows[end - 1] + 1)
+            ++end;
+        selection.select(m_model->index(rows[i], 0), m_model->index(rows[end - 1], TFolderModel::ColumnCount - 1));
+        i = end;
+    }
+    return selection;
+}
+
+void TShellList::SetSelectedNames(const QStringList &names)
+{
+    int first = -1;
+    selectionModel()->select(SelectionOf(names, &first), QItemSelectionModel::ClearAndSelect);
     if (first >= 0)
         selectionModel()->setCurrentIndex(m_model->index(first, 0), QItemSelectionModel::NoUpdate);
     setFocus(Qt::OtherFocusReason);

@@ -4,6 +4,7 @@
 #include "shellview/folder_model.h"
 
 #include <QStringList>
+#include <QItemSelection>
 #include <QTimer>
 #include <QTreeView>
 
@@ -86,6 +87,9 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
 
 private:
+    // The rows of names that are here (the first only without multiple
+    // selection); first: the first such row, or -1.
+    QItemSelection SelectionOf(const QStringList &names, int *first = nullptr) const;
     void Remember();
     void OnLoaded(bool newFolder);
     void Watch();
