@@ -9,6 +9,7 @@
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
 #include "speech/utterance.h"
+#include "view/entry_styles.h"
 #include "view/styled_view.h"
 
 #include <QListWidget>

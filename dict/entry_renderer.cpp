@@ -1,6 +1,7 @@
 #include "dict/entry_renderer.h"
 
 #include "dict/text.h"
+#include "view/entry_styles.h"
 #include "view/styled_document.h"
 
 #include <QTextBoundaryFinder>
@@ -93,7 +94,7 @@ bool addWords(view::TStyledDocument &document, const QString &text, int styleNo,
 void renderLine(view::TStyledDocument &document, QByteArrayView line, TBudget &budget)
 {
     const int c = std::max(0, MarkerIndex(line.front()));
-    const int d = std::min(c, 4);
+    const int d = view::EntryParaStyleOf(c);
     switch (line.front()) {
     case '!':
         if (!budget.Take(true))

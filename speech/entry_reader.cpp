@@ -2,6 +2,7 @@
 
 #include "speech/keyboard_echo.h"
 #include "speech/speaking_component.h"
+#include "view/entry_styles.h"
 #include "view/styled_view.h"
 
 namespace lexivoce::speech {
@@ -18,26 +19,7 @@ bool isBlank(QStringView text)
     return true;
 }
 
-bool isWordItemStyle(int style)
-{
-    return style == view::tsIdiom || style == view::tsExample;
-}
-
 } // namespace
-
-TVoiceGroup VoiceGroupOf(int style)
-{
-    switch (style) {
-    case view::tsHeadWord:
-    case view::tsIdiom:
-    case view::tsExample:
-        return TVoiceGroup::First;
-    case view::tsPhonetic:
-        return TVoiceGroup::None;
-    default:
-        return TVoiceGroup::Second;
-    }
-}
 
 TEntryReader::TEntryReader(view::TStyledView *view, TSpeakingComponent *sp, TVoiceNameFunction voiceName,
                            TInterface interface)
@@ -53,10 +35,10 @@ void TEntryReader::Speak(const TUtterance &utterance) const
 
 QString TEntryReader::ItemVoice(int itemNo) const
 {
-    switch (VoiceGroupOf(m_view->ItemStyle(itemNo))) {
-    case TVoiceGroup::First: return m_voiceName(1);
-    case TVoiceGroup::Second: return m_voiceName(2);
-    case TVoiceGroup::None: break;
+    switch (view::VoiceGroupOf(m_view->ItemStyle(itemNo))) {
+    case view::TVoiceGroup::First: return m_voiceName(1);
+    case view::TVoiceGroup::Second: return m_voiceName(2);
+    case view::TVoiceGroup::None: break;
     }
     return QString();
 }
@@ -146,11 +128,11 @@ int TEntryReader::WordItemAtCaret() const
         return -1;
     const int style = m_view->ItemStyle(caret.ItemNo);
     const bool last = caret.ItemNo + 1 >= m_view->ItemCount();
-    if (last || (!isWordItemStyle(style) && style != view::kPictureStyle))
+    if (last || (!view::IsWordItemStyle(style) && style != view::kPictureStyle))
         return caret.ItemNo;
     const bool atEnd = caret.Offset > m_view->ItemText(caret.ItemNo).size();
     // After a bullet, or at the end of a word: the next word starts here.
-    if ((style == view::kPictureStyle || atEnd) && isWordItemStyle(m_view->ItemStyle(caret.ItemNo + 1)))
+    if ((style == view::kPictureStyle || atEnd) && view::IsWordItemStyle(m_view->ItemStyle(caret.ItemNo + 1)))
         return caret.ItemNo + 1;
     return caret.ItemNo;
 }
@@ -174,7 +156,7 @@ TUtterance TEntryReader::WordUtterance() const
     case view::kPictureStyle: {
         // Idioms and examples are one word per item.
         const int item = WordItemAtCaret();
-        const QString word = isWordItemStyle(m_view->ItemStyle(item)) ? m_view->ItemText(item).trimmed() : QString();
+        const QString word = view::IsWordItemStyle(m_view->ItemStyle(item)) ? m_view->ItemText(item).trimmed() : QString();
         return word.isEmpty() ? TUtterance() : TUtterance().Add(word, m_voiceName(1));
     }
     default: {
@@ -191,11 +173,11 @@ TUtterance TEntryReader::EntryTextUtterance(bool wholeEntry) const
         return TUtterance();
 
     TUtterance utterance;
-    TVoiceGroup current = TVoiceGroup::None;
+    view::TVoiceGroup current = view::TVoiceGroup::None;
     bool said = false;
     for (int item = start.ItemNo; item <= end.ItemNo; ++item) {
-        const TVoiceGroup group = VoiceGroupOf(m_view->ItemStyle(item));
-        if (group == TVoiceGroup::None)
+        const view::TVoiceGroup group = view::VoiceGroupOf(m_view->ItemStyle(item));
+        if (group == view::TVoiceGroup::None)
             continue;
         QString text = m_view->ItemText(item);
         if (item == end.ItemNo)
@@ -209,7 +191,7 @@ TUtterance TEntryReader::EntryTextUtterance(bool wholeEntry) const
         // Pictures and blank items add nothing to hear.
         if (isBlank(text))
             continue;
-        const QString voice = m_voiceName(group == TVoiceGroup::First ? 1 : 2);
+        const QString voice = m_voiceName(group == view::TVoiceGroup::First ? 1 : 2);
         utterance.Add(group == current ? u' ' + text : text, voice);
         current = group;
         said = true;

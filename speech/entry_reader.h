@@ -15,16 +15,6 @@ namespace lexivoce::speech {
 
 class TSpeakingComponent;
 
-// Which of the dictionary's two voices reads an item of the entry view:
-// the first (source language) for head words, idioms and examples, the
-// second (target language) for everything else. Phonetic transcriptions
-// have no voice of their own.
-enum class TVoiceGroup { First, Second, None };
-
-// The group of an item of the given style for the character, selection and
-// line readers.
-TVoiceGroup VoiceGroupOf(int style);
-
 // Reads the entry view aloud through the entry speaking component, each
 // piece in the voice of its group. Every reader works from the caret and
 // selection at the time of the call and leaves them as they were.

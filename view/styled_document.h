@@ -62,39 +62,10 @@ struct TStyleSheet
     QList<TParaStyle> ParaStyles;
 };
 
-// Text styles of an entry, by number.
-enum TEntryTextStyle : int {
-    tsHeadWord = 0,
-    tsNoun = 1,
-    tsMeaning = 2,
-    tsIdiom = 3,
-    tsExample = 4,
-    tsTranslation = 5,
-    tsPhonetic = 6,
-    tsExplain = 7,
-    tsFooter = 8,
-};
-
-// Paragraph styles of an entry, by number.
-enum TEntryParaStyle : int {
-    psHeadWord = 0,
-    psNoun = 1,
-    psMeaning = 2,
-    psIdiom = 3,
-    psNormalText = 4,
-    psFooter = 5,
-};
-
-// The style sheet of the entry view and of printed entries.
-const TStyleSheet &EntryStyleSheet();
-
 // The style number reported for a picture item.
 inline constexpr int kPictureStyle = -6;
 // The paragraph style of an item that continues the current paragraph.
 inline constexpr int kContinuePara = -1;
-
-// Bullet pictures of the entry view's image list.
-enum TBullet : int { bulletExample = 0, bulletIdiom = 1 };
 
 struct TDocItem
 {
@@ -116,6 +87,7 @@ class TStyledDocument : public QObject
 public:
     explicit TStyledDocument(QObject *parent = nullptr);
 
+    // A new document has the entry style sheet.
     const TStyleSheet &Styles() const { return m_styles; }
     void SetStyles(const TStyleSheet &styles);
 

@@ -1,5 +1,7 @@
 #include "view/styled_view.h"
 
+#include "view/entry_styles.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QBuffer>

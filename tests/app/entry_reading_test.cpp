@@ -2,6 +2,7 @@
 #include "tests/app/main_dict_fixture.h"
 
 #include "tests/support/sample_entry.h"
+#include "view/entry_styles.h"
 
 namespace lexivoce::app {
 namespace {

@@ -7,6 +7,7 @@
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
 #include "tests/support/sample_entry.h"
+#include "view/entry_styles.h"
 #include "view/styled_view.h"
 
 #include <gtest/gtest.h>
@@ -116,12 +117,12 @@ TEST_F(EntryReaderTest, TheWordReadInAnExampleIsTheWordEnterFollows)
 
 TEST(VoiceGroupOf, HeadWordsIdiomsAndExamplesTakeTheFirstVoice)
 {
-    EXPECT_EQ(VoiceGroupOf(view::tsHeadWord), TVoiceGroup::First);
-    EXPECT_EQ(VoiceGroupOf(view::tsIdiom), TVoiceGroup::First);
-    EXPECT_EQ(VoiceGroupOf(view::tsExample), TVoiceGroup::First);
-    EXPECT_EQ(VoiceGroupOf(view::tsPhonetic), TVoiceGroup::None);
-    EXPECT_EQ(VoiceGroupOf(view::tsTranslation), TVoiceGroup::Second);
-    EXPECT_EQ(VoiceGroupOf(view::kPictureStyle), TVoiceGroup::Second);
+    EXPECT_EQ(view::VoiceGroupOf(view::tsHeadWord), view::TVoiceGroup::First);
+    EXPECT_EQ(view::VoiceGroupOf(view::tsIdiom), view::TVoiceGroup::First);
+    EXPECT_EQ(view::VoiceGroupOf(view::tsExample), view::TVoiceGroup::First);
+    EXPECT_EQ(view::VoiceGroupOf(view::tsPhonetic), view::TVoiceGroup::None);
+    EXPECT_EQ(view::VoiceGroupOf(view::tsTranslation), view::TVoiceGroup::Second);
+    EXPECT_EQ(view::VoiceGroupOf(view::kPictureStyle), view::TVoiceGroup::Second);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "view/styled_document.h"
 
+#include "view/entry_styles.h"
+
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>

@@ -1,6 +1,7 @@
 #include "view/styled_view.h"
 
 #include "dict/entry_renderer.h"
+#include "view/entry_styles.h"
 
 #include "tests/support/sample_entry.h"
 
