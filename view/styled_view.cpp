@@ -1,7 +1,5 @@
 #include "view/styled_view.h"
 
-#include "view/entry_styles.h"
-
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QBuffer>
@@ -14,142 +12,16 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
-#include <QTextFrame>
-#include <QTextLayout>
 #include <QUrl>
 
 #include <algorithm>
 
 namespace lexivoce::view {
 
-namespace {
-
-// Block format properties of a paragraph border, painted by the view.
-constexpr int kBorderSidesProperty = QTextFormat::UserProperty + 2;
-constexpr int kBorderWidthProperty = QTextFormat::UserProperty + 3;
-constexpr int kBorderOffsetProperty = QTextFormat::UserProperty + 4;
-
-constexpr int kBulletSize = 12;
-
-QString imageName(int index)
-{
-    return QStringLiteral("lexivoce-image:%1").arg(index);
-}
-
-QColor toQColor(const TColor &color, const QColor &windowText)
-{
-    return color.WindowText ? windowText : QColor(color.Red, color.Green, color.Blue);
-}
-
-// The style sheet names Windows fonts, seldom installed here: each is
-// followed by faces that hold the Vietnamese letters.
-QStringList familiesFor(const QString &fontName, bool *serif)
-{
-    *serif = fontName.contains(QLatin1String("Times"), Qt::CaseInsensitive)
-        || (fontName.contains(QLatin1String("Serif"), Qt::CaseInsensitive)
-            && !fontName.contains(QLatin1String("Sans"), Qt::CaseInsensitive));
-    QStringList families;
-    if (!fontName.isEmpty())
-        families << fontName;
-    if (*serif)
-        families << QStringLiteral("DejaVu Serif") << QStringLiteral("Liberation Serif") << QStringLiteral("Noto Serif");
-    else
-        families << QStringLiteral("DejaVu Sans") << QStringLiteral("Liberation Sans") << QStringLiteral("Noto Sans");
-    return families;
-}
-
-QTextCharFormat charFormatOf(const TStyleSheet &styles, int styleNo, const QColor &windowText)
-{
-    QTextCharFormat format;
-    if (styleNo < 0 || styleNo >= styles.TextStyles.size()) {
-        format.setForeground(windowText);
-        return format;
-    }
-    const TTextStyle &style = styles.TextStyles[styleNo];
-    bool serif = false;
-    format.setFontFamilies(familiesFor(style.FontName, &serif));
-    format.setFontStyleHint(serif ? QFont::Serif : QFont::SansSerif);
-    format.setFontPointSize(style.Size);
-    format.setFontWeight(style.Bold ? QFont::Bold : QFont::Normal);
-    format.setFontItalic(style.Italic);
-    format.setFontUnderline(style.Underline);
-    format.setForeground(toQColor(style.Color, windowText));
-    return format;
-}
-
-Qt::Alignment toQtAlignment(TAlignment alignment)
-{
-    switch (alignment) {
-    case TAlignment::Right: return Qt::AlignRight;
-    case TAlignment::Center: return Qt::AlignHCenter;
-    case TAlignment::Justify: return Qt::AlignJustify;
-    case TAlignment::Left: break;
-    }
-    return Qt::AlignLeft;
-}
-
-// Qt collapses the space between blocks to the larger margin; the space after
-// a paragraph and the space before the next add up here, so the whole gap
-// goes into the top margin of the later block.
-QTextBlockFormat blockFormatOf(const TParaStyle &para, qreal previousBottom)
-{
-    const int border = para.BorderSides != 0 ? para.BorderWidth + para.BorderOffset : 0;
-    const auto side = [&](int s) { return (para.BorderSides & s) != 0 ? border : 0; };
-    QTextBlockFormat format;
-    format.setTopMargin(previousBottom + para.SpaceBefore + side(bsTop));
-    format.setBottomMargin(para.SpaceAfter + side(bsBottom));
-    format.setLeftMargin(para.LeftIndent + side(bsLeft));
-    format.setRightMargin(para.RightIndent + side(bsRight));
-    format.setTextIndent(para.FirstIndent);
-    format.setAlignment(toQtAlignment(para.Alignment));
-    if (para.BorderSides != 0 && para.BorderWidth > 0) {
-        format.setProperty(kBorderSidesProperty, para.BorderSides);
-        format.setProperty(kBorderWidthProperty, para.BorderWidth);
-        format.setProperty(kBorderOffsetProperty, para.BorderOffset);
-    }
-    return format;
-}
-
-// Characters that QTextCursor::insertText would turn into block or frame
-// breaks, and the picture character, become blanks: one rendered character
-// per item character keeps the offsets of the model.
-QString renderedText(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result) {
-        const char16_t u = c.unicode();
-        if (u == u'\n' || u == u'\r' || u == 0x2029 || u == 0xFFFC || u == 0xFDD0 || u == 0xFDD1)
-            c = QLatin1Char(' ');
-    }
-    return result;
-}
-
-QImage drawBullet(int bullet)
-{
-    QImage image(kBulletSize, kBulletSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    // Each bullet takes the colour of the lines it marks.
-    const TStyleSheet &sheet = EntryStyleSheet();
-    const int style = bullet == bulletExample ? tsExample : tsIdiom;
-    painter.setBrush(toQColor(sheet.TextStyles[style].Color, Qt::black));
-    if (bullet == bulletExample) {
-        painter.drawEllipse(QRectF(2.5, 2.5, 7, 7));
-    } else {
-        const QPointF diamond[] = {{6, 1.5}, {10.5, 6}, {6, 10.5}, {1.5, 6}};
-        painter.drawPolygon(diamond, 4);
-    }
-    return image;
-}
-
-} // namespace
 
 TStyledView::TStyledView(QWidget *parent)
     : QTextEdit(parent)
 {
-    m_images = {drawBullet(bulletExample), drawBullet(bulletIdiom)};
     setUndoRedoEnabled(false);
     setReadOnly(true);
     // After setReadOnly, which resets the flags: the caret is what the user
@@ -159,7 +31,7 @@ TStyledView::TStyledView(QWidget *parent)
     setTabChangesFocus(true);
     // A right click removes the selection; a menu would hide that.
     setContextMenuPolicy(Qt::NoContextMenu);
-    addImageResources();
+    AddImageResources(*document(), images());
     connectModel();
 }
 
@@ -209,17 +81,32 @@ void TStyledView::SetImage(int index, const QImage &image)
 {
     if (index < 0)
         return;
-    if (index >= m_images.size())
-        m_images.resize(index + 1);
-    m_images[index] = image;
-    document()->addResource(QTextDocument::ImageResource, QUrl(imageName(index)), image);
+    if (index >= m_customImages.size())
+        m_customImages.resize(index + 1);
+    m_customImages[index] = image;
+    document()->addResource(QTextDocument::ImageResource, QUrl(ImageResourceName(index)), image);
     document()->markContentsDirty(0, document()->characterCount());
     viewport()->update();
 }
 
 QImage TStyledView::Image(int index) const
 {
-    return index >= 0 && index < m_images.size() ? m_images[index] : QImage();
+    const QList<QImage> images = this->images();
+    return index >= 0 && index < images.size() ? images[index] : QImage();
+}
+
+QList<QImage> TStyledView::images() const
+{
+    // The bullets take the colours of the model's styles unless replaced.
+    QList<QImage> images = DrawBullets(m_model->Styles());
+    for (int i = 0; i < m_customImages.size(); ++i) {
+        if (m_customImages[i].isNull())
+            continue;
+        if (i >= images.size())
+            images.resize(i + 1);
+        images[i] = m_customImages[i];
+    }
+    return images;
 }
 
 void TStyledView::connectModel()
@@ -247,72 +134,22 @@ void TStyledView::onModelDestroyed()
     render();
 }
 
-void TStyledView::addImageResources()
-{
-    for (int i = 0; i < m_images.size(); ++i) {
-        if (!m_images[i].isNull())
-            document()->addResource(QTextDocument::ImageResource, QUrl(imageName(i)), m_images[i]);
-    }
-}
-
 void TStyledView::clearView()
 {
-    // QTextDocument::clear drops the resources too; they must be back before
-    // the next layout, which sizes the pictures.
     document()->clear();
-    addImageResources();
+    AddImageResources(*document(), images());
     m_spans.clear();
     m_blockFirstItem.clear();
 }
 
 void TStyledView::render()
 {
-    clearView();
-    const TStyleSheet &styles = m_model->Styles();
-    const QColor windowText = palette().color(QPalette::WindowText);
-    const int count = m_model->ItemCount();
-    m_spans.reserve(count);
-
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    qreal previousBottom = 0;
-    for (int i = 0; i < count; ++i) {
-        const TDocItem &item = m_model->Item(i);
-        if (i == 0 || m_model->StartsParagraph(i)) {
-            const int paraNo = m_model->ParagraphStyleOf(i);
-            const TParaStyle para = paraNo >= 0 && paraNo < styles.ParaStyles.size() ? styles.ParaStyles[paraNo] : TParaStyle();
-            const QTextBlockFormat block = blockFormatOf(para, previousBottom);
-            previousBottom = block.bottomMargin();
-            // An empty paragraph is as high as the font of its first text.
-            int textItem = i;
-            while (textItem + 1 < count && m_model->ItemStyle(textItem) == kPictureStyle && !m_model->StartsParagraph(textItem + 1))
-                ++textItem;
-            const QTextCharFormat blockChar = charFormatOf(styles, m_model->ItemStyle(textItem), windowText);
-            if (i == 0) {
-                cursor.setBlockFormat(block);
-                cursor.setBlockCharFormat(blockChar);
-            } else {
-                cursor.insertBlock(block, blockChar);
-            }
-            m_blockFirstItem.append(i);
-        }
-        TSpan span{cursor.position(), 0};
-        if (item.StyleNo == kPictureStyle) {
-            QTextImageFormat image;
-            image.setName(imageName(item.ImageIndex));
-            image.setProperty(kItemNoProperty, i);
-            cursor.insertImage(image);
-            span.Length = 1;
-        } else {
-            QTextCharFormat format = charFormatOf(styles, item.StyleNo, windowText);
-            format.setProperty(kItemNoProperty, i);
-            cursor.insertText(renderedText(item.Text), format);
-            span.Length = static_cast<int>(item.Text.size());
-        }
-        m_spans.append(span);
-    }
-    cursor.endEditBlock();
-    Q_ASSERT(count == 0 || document()->blockCount() == m_blockFirstItem.size());
+    TBuildOptions options;
+    options.WindowText = palette().color(QPalette::WindowText);
+    options.Images = images();
+    TBuiltDocument built = BuildTextDocument(*m_model, *document(), options);
+    m_spans = std::move(built.Spans);
+    m_blockFirstItem = std::move(built.BlockFirstItem);
     setTextCursor(QTextCursor(document()));
 }
 
@@ -527,14 +364,15 @@ QMimeData *TStyledView::createMimeDataFromSelection() const
     mime->setText(textOf(cursor));
     QString html = QTextDocumentFragment(cursor).toHtml();
     // Our image names mean nothing elsewhere: the bullets travel inline.
-    for (int i = 0; i < m_images.size(); ++i) {
-        const QString source = QStringLiteral("src=\"%1\"").arg(imageName(i));
-        if (m_images[i].isNull() || !html.contains(source))
+    const QList<QImage> images = this->images();
+    for (int i = 0; i < images.size(); ++i) {
+        const QString source = QStringLiteral("src=\"%1\"").arg(ImageResourceName(i));
+        if (images[i].isNull() || !html.contains(source))
             continue;
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        m_images[i].save(&buffer, "PNG");
+        images[i].save(&buffer, "PNG");
         html.replace(source, QStringLiteral("src=\"data:image/png;base64,%1\"").arg(QString::fromLatin1(png.toBase64())));
     }
     mime->setHtml(html);
@@ -583,39 +421,7 @@ void TStyledView::paintEvent(QPaintEvent *event)
     QTextEdit::paintEvent(event);
     QPainter painter(viewport());
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
-    paintBorders(painter);
-}
-
-void TStyledView::paintBorders(QPainter &painter)
-{
-    const QTextDocument *doc = document();
-    const QRectF frame = doc->documentLayout()->frameBoundingRect(doc->rootFrame());
-    const qreal margin = doc->documentMargin();
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        const QTextBlockFormat format = block.blockFormat();
-        const int sides = format.intProperty(kBorderSidesProperty);
-        const QTextLayout *layout = block.layout();
-        if (sides == 0 || layout == nullptr || layout->lineCount() == 0)
-            continue;
-        const qreal width = format.intProperty(kBorderWidthProperty);
-        // The offset lies between the text and the line's inner edge.
-        const qreal gap = format.intProperty(kBorderOffsetProperty) + width / 2;
-        const QTextLine firstLine = layout->lineAt(0);
-        const QTextLine lastLine = layout->lineAt(layout->lineCount() - 1);
-        const qreal top = layout->position().y() + firstLine.y() - gap;
-        const qreal bottom = layout->position().y() + lastLine.y() + lastLine.height() + gap;
-        const qreal left = frame.left() + margin + format.leftMargin() - ((sides & bsLeft) != 0 ? gap : 0);
-        const qreal right = frame.right() - margin - format.rightMargin() + ((sides & bsRight) != 0 ? gap : 0);
-        painter.setPen(QPen(palette().color(QPalette::WindowText), width, Qt::SolidLine, Qt::FlatCap));
-        if ((sides & bsTop) != 0)
-            painter.drawLine(QLineF(left, top, right, top));
-        if ((sides & bsBottom) != 0)
-            painter.drawLine(QLineF(left, bottom, right, bottom));
-        if ((sides & bsLeft) != 0)
-            painter.drawLine(QLineF(left, top, left, bottom));
-        if ((sides & bsRight) != 0)
-            painter.drawLine(QLineF(right, top, right, bottom));
-    }
+    PaintParagraphBorders(painter, *document(), palette().color(QPalette::WindowText));
 }
 
 void TStyledView::changeEvent(QEvent *event)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "view/styled_document.h"
+#include "view/text_document_builder.h"
 
 #include <QImage>
 #include <QList>
 #include <QPoint>
 #include <QTextEdit>
-#include <QTextFormat>
 
 #include <utility>
 
@@ -25,10 +25,6 @@ struct TItemPos
     int Offset = 0;
     bool operator==(const TItemPos &) const = default;
 };
-
-// Char format property that holds the item number of every rendered
-// character, so that neighbouring items with equal styles stay apart.
-inline constexpr int kItemNoProperty = QTextFormat::UserProperty + 1;
 
 // The entry view: renders a TStyledDocument read-only with a keyboard caret
 // and reports the caret and the selection in items, so that the speech code
@@ -53,7 +49,8 @@ public:
     QString ItemText(int itemNo) const;
     int ItemStyle(int itemNo) const;
 
-    // Replaces picture index of the image list (bullets come predrawn).
+    // Replaces picture index of the image list (bullets come drawn in the
+    // colours of the styles they mark).
     void SetImage(int index, const QImage &image);
     QImage Image(int index) const;
 
@@ -113,19 +110,15 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    struct TSpan
-    {
-        int Start = 0;  // document position of the first character
-        int Length = 0; // characters; a picture is one
-    };
+    using TSpan = TBuiltDocument::TSpan;
 
     void connectModel();
     void disconnectModel();
     void onModelDestroyed();
     void render();
     void clearView();
-    void addImageResources();
-    void paintBorders(QPainter &painter);
+    // The image list: the bullets in the model's colours, or what SetImage gave.
+    QList<QImage> images() const;
     int itemAtCharacter(int documentPosition) const;
     int firstItemOfBlock(int blockNumber) const;
     QString textOf(const QTextCursor &cursor) const;
@@ -133,7 +126,7 @@ private:
 
     TStyledDocument m_ownModel;
     TStyledDocument *m_model = &m_ownModel;
-    QList<QImage> m_images;
+    QList<QImage> m_customImages;
     QList<TSpan> m_spans;          // by item
     QList<int> m_blockFirstItem;   // by block of the rendered document
     QPoint m_pressPos;

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "view/styled_document.h"
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QTextFormat>
+
+class QPainter;
+class QTextDocument;
+
+namespace lexivoce::view {
+
+// Char format property that holds the item number of every rendered
+// character, so that neighbouring items with equal styles stay apart.
+inline constexpr int kItemNoProperty = QTextFormat::UserProperty + 1;
+
+struct TBuildOptions
+{
+    // The colour of window-text styles and of paragraph borders.
+    QColor WindowText = Qt::black;
+    // Device pixels per pixel of the style sheet: printing lays the text out
+    // at the printer's resolution, where a screen pixel is several dots.
+    qreal PixelScale = 1.0;
+    // The image list that picture items name, by index.
+    QList<QImage> Images;
+};
+
+// Where the items of a model landed in the Qt document built from it.
+struct TBuiltDocument
+{
+    struct TSpan
+    {
+        int Start = 0;  // document position of the first character
+        int Length = 0; // characters; a picture is one
+    };
+    QList<TSpan> Spans;        // by item
+    QList<int> BlockFirstItem; // by block of the Qt document
+};
+
+// Clears target and fills it with the model's items, one rendered character
+// per item character, so that positions map back to (item, offset). The
+// entry view, printing and the style dialog's sample all render this way.
+TBuiltDocument BuildTextDocument(const TStyledDocument &model, QTextDocument &target, const TBuildOptions &options);
+
+// The resource name under which picture index is found.
+QString ImageResourceName(int index);
+
+// Makes the images findable by the picture items of a built document; a
+// cleared QTextDocument has lost them.
+void AddImageResources(QTextDocument &target, const QList<QImage> &images);
+
+// The bullets of the entry view's image list, each in the colour of the
+// lines it marks in styles.
+QList<QImage> DrawBullets(const TStyleSheet &styles);
+
+// Paints the borders of a laid-out built document's paragraphs, which Qt
+// does not draw, in the painter's coordinates of the document.
+void PaintParagraphBorders(QPainter &painter, const QTextDocument &document, const QColor &color);
+
+} // namespace lexivoce::view
