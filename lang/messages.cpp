@@ -10,10 +10,12 @@ const QList<TMessage> &AllMessages()
         MSG30, MSG31,
         MSGFILEDLG001, MSGFILEDLG002, MSGFILEDLG003, MSGFILEDLG004, MSGFILEDLG005, MSGFILEDLG006, MSGFILEDLG007,
         MSGFILEDLG008, MSGFILEDLG009, MSGFILEDLG010, MSGFILEDLG011, MSGFILEDLG012, MSGFILEDLG013,
+        MSGHELP001, MSGHELP002, MSGHELP003, MSGHELP004, MSGHELP005, MSGHELP006, MSGHELP007,
         CtlStatusBar, CtlDocFileType, CtlOpenFileDialog, CtlDictsColumnName, CtlDictsColumnFile, CtlOpenDlgOK,
         CtlSaveDlgOK,
         CtlShellTop, CtlShellHome, CtlShellFileSystem, CtlShellTrash, CtlShellFolder, CtlShellColumnName,
         CtlShellColumnSize, CtlShellColumnType, CtlShellColumnModified,
+        CtlHelpWindow, CtlHelpBrowser,
     };
     return messages;
 }

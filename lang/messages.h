@@ -100,6 +100,21 @@ inline constexpr TMessage MSGFILEDLG012{kMessages, "MSGFILEDLG012", "Không mở
 // OK at the top of the folders, which holds places, not files.
 inline constexpr TMessage MSGFILEDLG013{kMessages, "MSGFILEDLG013", "Hãy chọn một thư mục trước."};
 
+// The help page and its window.
+// Translators: %s is the help page's file name.
+inline constexpr TMessage MSGHELP001{kMessages, "MSGHELP001", "The help page %s cannot be opened"};
+inline constexpr TMessage MSGHELP002{kMessages, "MSGHELP002", "No program to show web pages was found"};
+// Translators: %s is a file name or a web address.
+inline constexpr TMessage MSGHELP003{kMessages, "MSGHELP003", "Opening %s in the browser"};
+// Said after a link's text in the help window.
+inline constexpr TMessage MSGHELP004{kMessages, "MSGHELP004", "link"};
+// Moving up at the top, or down at the end, of the help page.
+inline constexpr TMessage MSGHELP005{kMessages, "MSGHELP005", "Top of the page"};
+inline constexpr TMessage MSGHELP006{kMessages, "MSGHELP006", "End of the page"};
+// Enter on a link whose target is not on the page, or of a kind the program
+// does not open.
+inline constexpr TMessage MSGHELP007{kMessages, "MSGHELP007", "This link cannot be followed"};
+
 // Keys of section CONTROLS that code asks for by name, outside the walk over
 // a window's components.
 // The main window's status bar while a word list loads.
@@ -125,6 +140,10 @@ inline constexpr TMessage CtlShellColumnName{kControls, "shlColumnName", "Tên"}
 inline constexpr TMessage CtlShellColumnSize{kControls, "shlColumnSize", "Kích thước"};
 inline constexpr TMessage CtlShellColumnType{kControls, "shlColumnType", "Kiểu"};
 inline constexpr TMessage CtlShellColumnModified{kControls, "shlColumnModified", "Ngày sửa"};
+// The help window's caption and its button that opens the page in the
+// browser.
+inline constexpr TMessage CtlHelpWindow{kControls, "frmHelp", "Lexivoce Help"};
+inline constexpr TMessage CtlHelpBrowser{kControls, "btnOpenInBrowser", "Open in &browser"};
 
 // Every text above: the messages in key order, then the CONTROLS keys.
 const QList<TMessage> &AllMessages();
