@@ -335,28 +335,6 @@ bool TStyledView::IsCaretOnLastLine() const
     return !cursor.movePosition(QTextCursor::Down);
 }
 
-void TStyledView::SelectWordAtCaret()
-{
-    QTextCursor cursor = textCursor();
-    cursor.clearSelection();
-    cursor.select(QTextCursor::WordUnderCursor);
-    setTextCursor(cursor);
-}
-
-void TStyledView::SelectLineAtCaret()
-{
-    QTextCursor cursor = textCursor();
-    cursor.clearSelection();
-    cursor.movePosition(QTextCursor::StartOfLine);
-    cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
-    setTextCursor(cursor);
-}
-
-void TStyledView::Deselect(TItemPos caret)
-{
-    SetCaret(caret);
-}
-
 QMimeData *TStyledView::createMimeDataFromSelection() const
 {
     const QTextCursor cursor = textCursor();

@@ -93,10 +93,6 @@ public:
     bool IsCaretOnFirstLine() const;
     bool IsCaretOnLastLine() const;
     void SelectAll();
-    void SelectWordAtCaret();
-    // The line as laid out on the screen, not the paragraph.
-    void SelectLineAtCaret();
-    void Deselect(TItemPos caret);
 
 Q_SIGNALS:
     // A jump item was clicked.

@@ -185,7 +185,7 @@ TEST_F(StyledView, BackwardSelectionKeepsItsAnchorFirst)
     EXPECT_EQ(m_view.SelectedText(), QStringLiteral("ngoà"));
     EXPECT_EQ(m_view.Caret(), (TItemPos{iMeaning, 8}));
 
-    m_view.Deselect({iMeaning, 12});
+    m_view.SetCaret({iMeaning, 12});
     EXPECT_FALSE(m_view.HasSelection());
     EXPECT_EQ(m_view.Caret(), (TItemPos{iMeaning, 12}));
 }
@@ -213,10 +213,8 @@ TEST_F(StyledView, WordsKeepTheirVietnameseLetters)
         for (const QString &word : {normalize(QStringLiteral("nước")), normalize(QStringLiteral("Việt"))}) {
             const TItemPos caret{0, static_cast<int>(text.indexOf(word)) + 3};
             m_view.SetCaret(caret);
-            m_view.SelectWordAtCaret();
-            EXPECT_EQ(m_view.SelectedText(), word);
-            m_view.Deselect(caret);
-            EXPECT_FALSE(m_view.HasSelection());
+            EXPECT_EQ(m_view.WordTextAtCaret(), word);
+            EXPECT_FALSE(m_view.HasSelection()) << "reading a word leaves the caret alone";
             EXPECT_EQ(m_view.Caret(), caret);
         }
     }
@@ -240,23 +238,24 @@ TEST_F(StyledView, GraphemesAreWholeCharacters)
     EXPECT_EQ(m_view.Caret(), (TItemPos{1, 6}));
 }
 
-TEST_F(StyledView, SelectLineAtCaretSelectsOneVisualLine)
+TEST_F(StyledView, TheLineAtTheCaretIsOneVisualLine)
 {
     m_view.resize(160, 600);
     m_view.SetCaret({iLongTranslation, 20});
-    m_view.SelectLineAtCaret();
 
     const QTextBlock block = m_view.document()->findBlock(m_view.DocumentPositionOf({iLongTranslation, 20}));
     const QTextLayout *layout = block.layout();
     ASSERT_GT(layout->lineCount(), 2) << "the paragraph must wrap";
-    const auto [start, end] = m_view.SelectionBoundsInOrder();
+    const auto [start, end] = m_view.LineBoundsAtCaret();
     const int startInBlock = m_view.DocumentPositionOf(start) - block.position();
     const int endInBlock = m_view.DocumentPositionOf(end) - block.position();
     const QTextLine line = layout->lineForTextPosition(startInBlock);
     EXPECT_EQ(startInBlock, line.textStart());
     EXPECT_GT(line.textStart(), 0);
-    EXPECT_EQ(m_view.SelectedText(), block.text().mid(line.textStart(), line.textLength()).trimmed());
+    EXPECT_GT(endInBlock, startInBlock);
     EXPECT_LE(endInBlock, line.textStart() + line.textLength());
+    EXPECT_FALSE(m_view.HasSelection()) << "reading a line leaves the caret alone";
+    EXPECT_EQ(m_view.Caret(), (TItemPos{iLongTranslation, 20}));
 }
 
 TEST_F(StyledView, ClickingAJumpItemRaisesJump)
