@@ -78,21 +78,21 @@ Qt::Alignment toQtAlignment(TAlignment alignment)
 // Qt collapses the space between blocks to the larger margin; the space after
 // a paragraph and the space before the next add up here, so the whole gap
 // goes into the top margin of the later block.
-QTextBlockFormat blockFormatOf(const TParaStyle &para, qreal previousBottom, qreal scale)
+QTextBlockFormat blockFormatOf(const TParaStyle &para, qreal previousBottom, qreal indentScale)
 {
     const int border = para.BorderSides != 0 ? para.BorderWidth + para.BorderOffset : 0;
     const auto side = [&](int s) { return (para.BorderSides & s) != 0 ? border : 0; };
     QTextBlockFormat format;
-    format.setTopMargin(previousBottom + (para.SpaceBefore + side(bsTop)) * scale);
-    format.setBottomMargin((para.SpaceAfter + side(bsBottom)) * scale);
-    format.setLeftMargin((para.LeftIndent + side(bsLeft)) * scale);
-    format.setRightMargin((para.RightIndent + side(bsRight)) * scale);
-    format.setTextIndent(para.FirstIndent * scale);
+    format.setTopMargin(previousBottom + para.SpaceBefore + side(bsTop));
+    format.setBottomMargin(para.SpaceAfter + side(bsBottom));
+    format.setLeftMargin((para.LeftIndent + side(bsLeft)) * indentScale);
+    format.setRightMargin((para.RightIndent + side(bsRight)) * indentScale);
+    format.setTextIndent(para.FirstIndent * indentScale);
     format.setAlignment(toQtAlignment(para.Alignment));
     if (para.BorderSides != 0 && para.BorderWidth > 0) {
         format.setProperty(kBorderSidesProperty, para.BorderSides);
-        format.setProperty(kBorderWidthProperty, para.BorderWidth * scale);
-        format.setProperty(kBorderOffsetProperty, para.BorderOffset * scale);
+        format.setProperty(kBorderWidthProperty, para.BorderWidth);
+        format.setProperty(kBorderOffsetProperty, para.BorderOffset);
     }
     return format;
 }
@@ -172,7 +172,7 @@ TBuiltDocument BuildTextDocument(const TStyledDocument &model, QTextDocument &ta
         if (i == 0 || model.StartsParagraph(i)) {
             const int paraNo = model.ParagraphStyleOf(i);
             const TParaStyle para = paraNo >= 0 && paraNo < styles.ParaStyles.size() ? styles.ParaStyles[paraNo] : TParaStyle();
-            const QTextBlockFormat block = blockFormatOf(para, previousBottom, options.PixelScale);
+            const QTextBlockFormat block = blockFormatOf(para, previousBottom, options.IndentScale);
             previousBottom = block.bottomMargin();
             // An empty paragraph is as high as the font of its first text.
             int textItem = i;
@@ -191,11 +191,6 @@ TBuiltDocument BuildTextDocument(const TStyledDocument &model, QTextDocument &ta
         if (item.StyleNo == kPictureStyle) {
             QTextImageFormat image;
             image.setName(ImageResourceName(item.ImageIndex));
-            if (options.PixelScale != 1.0 && item.ImageIndex >= 0 && item.ImageIndex < options.Images.size()) {
-                const QImage &picture = options.Images[item.ImageIndex];
-                image.setWidth(picture.width() * options.PixelScale);
-                image.setHeight(picture.height() * options.PixelScale);
-            }
             image.setProperty(kItemNoProperty, i);
             cursor.insertImage(image);
             span.Length = 1;
@@ -212,7 +207,7 @@ TBuiltDocument BuildTextDocument(const TStyledDocument &model, QTextDocument &ta
     return built;
 }
 
-void PaintParagraphBorders(QPainter &painter, const QTextDocument &document, const QColor &color)
+void PaintParagraphBorders(QPainter &painter, const QTextDocument &document, const QColor &color, qreal pixelScale)
 {
     const QRectF frame = document.documentLayout()->frameBoundingRect(document.rootFrame());
     const qreal margin = document.documentMargin();
@@ -222,9 +217,9 @@ void PaintParagraphBorders(QPainter &painter, const QTextDocument &document, con
         const QTextLayout *layout = block.layout();
         if (sides == 0 || layout == nullptr || layout->lineCount() == 0)
             continue;
-        const qreal width = format.doubleProperty(kBorderWidthProperty);
+        const qreal width = format.intProperty(kBorderWidthProperty) * pixelScale;
         // The offset lies between the text and the line's inner edge.
-        const qreal gap = format.doubleProperty(kBorderOffsetProperty) + width / 2;
+        const qreal gap = format.intProperty(kBorderOffsetProperty) * pixelScale + width / 2;
         const QTextLine firstLine = layout->lineAt(0);
         const QTextLine lastLine = layout->lineAt(layout->lineCount() - 1);
         const qreal top = layout->position().y() + firstLine.y() - gap;

@@ -21,9 +21,10 @@ struct TBuildOptions
 {
     // The colour of window-text styles and of paragraph borders.
     QColor WindowText = Qt::black;
-    // Device pixels per pixel of the style sheet: printing lays the text out
-    // at the printer's resolution, where a screen pixel is several dots.
-    qreal PixelScale = 1.0;
+    // Multiplies the indents. Qt scales a format's vertical spaces and
+    // pictures to a finer device than the screen (a printer) but takes the
+    // indents as the device's own pixels.
+    qreal IndentScale = 1.0;
     // The image list that picture items name, by index.
     QList<QImage> Images;
 };
@@ -57,7 +58,10 @@ void AddImageResources(QTextDocument &target, const QList<QImage> &images);
 QList<QImage> DrawBullets(const TStyleSheet &styles);
 
 // Paints the borders of a laid-out built document's paragraphs, which Qt
-// does not draw, in the painter's coordinates of the document.
-void PaintParagraphBorders(QPainter &painter, const QTextDocument &document, const QColor &color);
+// does not draw, in the painter's coordinates of the document. pixelScale:
+// device pixels per screen pixel, for a document laid out for a finer device
+// (a printer), whose border widths and offsets must grow as its text did.
+void PaintParagraphBorders(QPainter &painter, const QTextDocument &document, const QColor &color,
+                           qreal pixelScale = 1.0);
 
 } // namespace lexivoce::view
