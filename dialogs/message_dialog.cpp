@@ -321,13 +321,17 @@ TMessageForm *BuildMessageDialog(const QString &message, MessageType type, Messa
     return form.release();
 }
 
-int ShowMessageDialogAt(const QString &message, MessageType type, MessageButtons buttons, int helpContext,
-                        int left, int top, const QString &helpFile, speech::TSpeakingComponent *speaker,
-                        lang::TLocalize *localizer)
+namespace {
+
+int showMessageForm(const QString &message, const QString &caption, MessageType type, MessageButtons buttons,
+                    int helpContext, int left, int top, const QString &helpFile,
+                    speech::TSpeakingComponent *speaker, lang::TLocalize *localizer)
 {
     const std::unique_ptr<TMessageForm> form(BuildMessageDialog(message, type, buttons));
     if (localizer)
         localizer->TranslateComponent(form.get());
+    if (!caption.isNull())
+        form->setWindowTitle(caption);
 
     // Detached before the form goes, whatever way it goes.
     const QPointer<speech::TSpeakingComponent> attached = speaker;
@@ -347,10 +351,25 @@ int ShowMessageDialogAt(const QString &message, MessageType type, MessageButtons
     return form->exec();
 }
 
+} // namespace
+
+int ShowMessageDialogAt(const QString &message, MessageType type, MessageButtons buttons, int helpContext,
+                        int left, int top, const QString &helpFile, speech::TSpeakingComponent *speaker,
+                        lang::TLocalize *localizer)
+{
+    return showMessageForm(message, QString(), type, buttons, helpContext, left, top, helpFile, speaker, localizer);
+}
+
 int ShowMessageDialog(const QString &message, MessageType type, MessageButtons buttons, int helpContext,
                       speech::TSpeakingComponent *speaker, lang::TLocalize *localizer)
 {
     return ShowMessageDialogAt(message, type, buttons, helpContext, -1, -1, QString(), speaker, localizer);
+}
+
+int ShowMessageDialog(const QString &message, const QString &caption, MessageType type, MessageButtons buttons,
+                      speech::TSpeakingComponent *speaker, lang::TLocalize *localizer)
+{
+    return showMessageForm(message, caption, type, buttons, 0, -1, -1, QString(), speaker, localizer);
 }
 
 int DemoMessageDialog(const QString &message)

@@ -118,6 +118,10 @@ int ShowMessageDialogAt(const QString &message, MessageType type, MessageButtons
 int ShowMessageDialog(const QString &message, MessageType type, MessageButtons buttons, int helpContext,
                       speech::TSpeakingComponent *speaker, lang::TLocalize *localizer);
 
+// Centred, with caption in place of the type's own (after translation).
+int ShowMessageDialog(const QString &message, const QString &caption, MessageType type, MessageButtons buttons,
+                      speech::TSpeakingComponent *speaker, lang::TLocalize *localizer);
+
 // An Error dialog with OK, spoken through the real speech engine: for trying
 // the dialog by ear.
 int DemoMessageDialog(const QString &message);
