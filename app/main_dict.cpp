@@ -7,7 +7,9 @@
 #include "app/interface_voice.h"
 #include "app/key_state.h"
 #include "app/word_list_view.h"
+#include "dialogs/about.h"
 #include "dialogs/error_display.h"
+#include "dialogs/help_view.h"
 #include "dialogs/hot_key.h"
 #include "dialogs/tray_icon.h"
 #include "dict/index_loader.h"
@@ -27,7 +29,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -42,7 +43,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace lexivoce::app {
@@ -56,6 +56,8 @@ const QString kInterface = QStringLiteral("Interface");
 const QString kActiveDict = QStringLiteral("ActiveDict");
 const QString kLanguageKey = QStringLiteral("Language");
 const QString kEnglish = QString::fromLatin1(LanguageSectionKeys::EnglishCode);
+// The help page, in the profile folder (the current directory).
+constexpr char kHelpPage[] = "readme.htm";
 // Ctrl+F12: one combination that brings the dictionary back from anywhere.
 constexpr quint16 kTrayShortcut = 16507;
 
@@ -320,10 +322,33 @@ void TfrmMainDict::CreateMenu()
     connect(mnuMinimize, &QAction::triggered, this, [this] { mnuMinimizeClick(); });
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
     connect(mnuManager, &QAction::triggered, this, [this] { mnuManagerClick(); });
+    connect(mnuPrintCurrent, &QAction::triggered, this, [this] { mnuPrintCurrentClick(mnuPrintCurrent); });
+    connect(mnuPrintAll, &QAction::triggered, this, [this] { mnuPrintCurrentClick(mnuPrintAll); });
     connect(mnuEnglish, &QAction::triggered, this, [this] { mnuEnglishClick(mnuEnglish); });
-    connect(mnuLVHelp, &QAction::triggered, this, [] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(QStringLiteral("readme.htm")).absoluteFilePath()));
+    connect(mnuLVHelp, &QAction::triggered, this, [this] { mnuLVHelpClick(); });
+    connect(mnuAbout, &QAction::triggered, this, [this] { mnuAboutClick(); });
+
+    // F1 reads the help page inside the program, where it is spoken; not a
+    // menu item, so that the language files need no caption for it.
+    mnuHelpPage = new QAction(this);
+    mnuHelpPage->setObjectName(QStringLiteral("mnuHelpPage"));
+    setTag(mnuHelpPage, -1);
+    mnuHelpPage->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(mnuHelpPage);
+    connect(mnuHelpPage, &QAction::triggered, this, [this] {
+        dialogs::ShowHelp(this, QString::fromLatin1(kHelpPage), InterfaceLanguage, spInterface, Localizer());
     });
+}
+
+void TfrmMainDict::mnuLVHelpClick()
+{
+    // The desktop's browser when there is one, else the spoken help window.
+    dialogs::OpenHelp(this, QString::fromLatin1(kHelpPage), InterfaceLanguage, spInterface, Localizer());
+}
+
+void TfrmMainDict::mnuAboutClick()
+{
+    dialogs::ShowAbout(this, spInterface);
 }
 
 QString TfrmMainDict::Message(const lang::TMessage &message) const

@@ -24,6 +24,7 @@ class QLineEdit;
 class QListView;
 class QListWidget;
 class QMenu;
+class QPrinter;
 class QSplitter;
 class QStatusBar;
 class QTimer;
@@ -101,6 +102,7 @@ public:
     QMenu *mnuHelp = nullptr;
     QAction *mnuLVHelp = nullptr;
     QAction *mnuAbout = nullptr;
+    QAction *mnuHelpPage = nullptr; // F1, outside the menu
 
     // The notification-area icon with the hot key Ctrl+F12.
     dialogs::TTrayIcon *trayIcon = nullptr;
@@ -138,6 +140,12 @@ public:
     // Settings > Setup dictionary (Ctrl+D): the dictionary manager; after OK
     // the dictionaries are read again and its interface voice is taken.
     void mnuManagerClick();
+
+    // Help > Lexivoce Help: the help page in the desktop's browser, or in
+    // the program's own help window when the desktop has none; F1 always
+    // in the help window. Help > About: the about box.
+    void mnuLVHelpClick();
+    void mnuAboutClick();
 
     // Dictionaries and the word list
     void LoadDictionaryList(const QString &registryPath);
@@ -177,6 +185,13 @@ public:
     // atEdge: Up was pressed on the first line, Down on the last.
     void rvMeaningKeyUp(int key, Qt::KeyboardModifiers modifiers, bool atEdge = false);
     speech::TEntryReader *Reader() const { return m_reader.get(); }
+
+    // Print > Print current word (tag 0) and Print all words (tag 1): the
+    // entry on screen, or every entry of the history in order, with a
+    // footer on each page, to the printer MakePrinter gives (by default
+    // the default printer; none: nothing is printed and that is said).
+    void mnuPrintCurrentClick(QAction *sender);
+    std::function<std::unique_ptr<QPrinter>()> MakePrinter;
 
     // Appends a look-up to the history and moves HistoryPos to it.
     void RecordLookup(const QString &word, dict::TLocation location);
@@ -273,6 +288,9 @@ private:
 
 // "%s" in text replaced by argument (the messages' placeholder).
 QString FormatMessage(const QString &text, const QString &argument);
+
+// The default printer, or nullptr when the system has none.
+std::unique_ptr<QPrinter> DefaultPrinter();
 
 // Ctrl with period, comma or slash (as Shift makes them on some layouts):
 // the window's speech keys, whatever else is held.

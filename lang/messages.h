@@ -78,6 +78,15 @@ inline constexpr TMessage MSG30{kMessages, "MSG30",
 // of another dictionary of the list.
 inline constexpr TMessage MSG31{kMessages, "MSG31", "Each dictionary needs a name of its own and a file"};
 
+// Printing.
+// Print current word with no entry on screen.
+inline constexpr TMessage MSG32{kMessages, "MSG32", "There is no entry to print"};
+inline constexpr TMessage MSG33{kMessages, "MSG33", "No printer is set up, so nothing was printed"};
+// Translators: %s is the printer's name.
+inline constexpr TMessage MSG34{kMessages, "MSG34", "Printing failed: the printer %s did not take the job"};
+// Translators: %s is the number of pages.
+inline constexpr TMessage MSG35{kMessages, "MSG35", "Sent to the printer. Pages: %s"};
+
 // The file dialog's messages; like its captions, Vietnamese by default.
 inline constexpr TMessage MSGFILEDLG001{kMessages, "MSGFILEDLG001", "Không có tập tin trong thư mục."};
 inline constexpr TMessage MSGFILEDLG002{kMessages, "MSGFILEDLG002", "Bạn muốn xoá tạm thời %s ?"};
