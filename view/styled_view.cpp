@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
@@ -394,8 +395,50 @@ void TStyledView::mouseReleaseEvent(QMouseEvent *event)
         Q_EMIT Jump(itemNo);
 }
 
+void TStyledView::SetBackground(const QImage &picture, TBackgroundStyle style)
+{
+    m_background = picture;
+    SetBackgroundStyle(style);
+}
+
+void TStyledView::SetBackgroundStyle(TBackgroundStyle style)
+{
+    m_backgroundStyle = style;
+    viewport()->update();
+}
+
+void TStyledView::paintBackground()
+{
+    if (m_background.isNull() || m_backgroundStyle == TBackgroundStyle::None)
+        return;
+    QPainter painter(viewport());
+    const QRect area = viewport()->rect();
+    switch (m_backgroundStyle) {
+    case TBackgroundStyle::Stretched:
+        painter.drawImage(area, m_background);
+        break;
+    case TBackgroundStyle::Tiled:
+        painter.drawTiledPixmap(area, QPixmap::fromImage(m_background));
+        break;
+    case TBackgroundStyle::TiledAndScrolled:
+        // The tiles move with the text.
+        painter.drawTiledPixmap(area, QPixmap::fromImage(m_background),
+                                QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+        break;
+    case TBackgroundStyle::Centered: {
+        QRect placed = m_background.rect();
+        placed.moveCenter(area.center());
+        painter.drawImage(placed, m_background);
+        break;
+    }
+    case TBackgroundStyle::None:
+        break;
+    }
+}
+
 void TStyledView::paintEvent(QPaintEvent *event)
 {
+    paintBackground();
     QTextEdit::paintEvent(event);
     QPainter painter(viewport());
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());

@@ -16,6 +16,9 @@ class QTextCursor;
 
 namespace lexivoce::view {
 
+// How a background picture fills the view.
+enum class TBackgroundStyle { None, Stretched, Tiled, TiledAndScrolled, Centered };
+
 // A place in the items: Offset k stands before the k-th character of the
 // item (1-based, counted in UTF-16 code units), Offset length + 1 after its
 // last character. ItemNo -1 means "no place" (the view shows no items).
@@ -53,6 +56,12 @@ public:
     // colours of the styles they mark).
     void SetImage(int index, const QImage &image);
     QImage Image(int index) const;
+
+    // A picture behind the text, drawn in style (None: no picture).
+    void SetBackground(const QImage &picture, TBackgroundStyle style);
+    void SetBackgroundStyle(TBackgroundStyle style);
+    TBackgroundStyle BackgroundStyle() const { return m_backgroundStyle; }
+    QImage BackgroundPicture() const { return m_background; }
 
     // Where a document position lies in the items. Between two items of a
     // paragraph it is the end of the earlier one, unless that one is empty
@@ -108,6 +117,7 @@ protected:
 private:
     using TSpan = TBuiltDocument::TSpan;
 
+    void paintBackground();
     void connectModel();
     void disconnectModel();
     void onModelDestroyed();
@@ -123,6 +133,8 @@ private:
     TStyledDocument m_ownModel;
     TStyledDocument *m_model = &m_ownModel;
     QList<QImage> m_customImages;
+    QImage m_background;
+    TBackgroundStyle m_backgroundStyle = TBackgroundStyle::None;
     QList<TSpan> m_spans;          // by item
     QList<int> m_blockFirstItem;   // by block of the rendered document
     QPoint m_pressPos;
