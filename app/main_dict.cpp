@@ -6,10 +6,12 @@
 #include "app/command_keys.h"
 #include "app/interface_voice.h"
 #include "app/key_state.h"
+#include "app/user_styles.h"
 #include "app/word_list_view.h"
 #include "dialogs/about.h"
 #include "dialogs/error_display.h"
 #include "dialogs/help_view.h"
+#include "dialogs/settings.h"
 #include "dialogs/hot_key.h"
 #include "dialogs/tray_icon.h"
 #include "dict/index_loader.h"
@@ -295,8 +297,9 @@ void TfrmMainDict::CreateMenu()
 
     mnuConfig = newMenu(bar, "mnuConfig");
     mnuManager = newAction(mnuConfig, "mnuManager", QKeySequence(Qt::CTRL | Qt::Key_D));
+    // Offered in the menu: the styles it sets now last and reach the entry
+    // view and printing.
     mnuFormat = newAction(mnuConfig, "mnuFormat", QKeySequence(Qt::CTRL | Qt::Key_F));
-    mnuFormat->setVisible(false);
     addSeparator(mnuConfig, "mnuSep2");
     mnuEnglish = new QAction(QStringLiteral("English"), mnuConfig);
     mnuEnglish->setObjectName(QStringLiteral("mnuEnglish"));
@@ -322,6 +325,7 @@ void TfrmMainDict::CreateMenu()
     connect(mnuMinimize, &QAction::triggered, this, [this] { mnuMinimizeClick(); });
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
     connect(mnuManager, &QAction::triggered, this, [this] { mnuManagerClick(); });
+    connect(mnuFormat, &QAction::triggered, this, [this] { mnuFormatClick(); });
     connect(mnuPrintCurrent, &QAction::triggered, this, [this] { mnuPrintCurrentClick(mnuPrintCurrent); });
     connect(mnuPrintAll, &QAction::triggered, this, [this] { mnuPrintCurrentClick(mnuPrintAll); });
     connect(mnuEnglish, &QAction::triggered, this, [this] { mnuEnglishClick(mnuEnglish); });
@@ -338,6 +342,34 @@ void TfrmMainDict::CreateMenu()
     connect(mnuHelpPage, &QAction::triggered, this, [this] {
         dialogs::ShowHelp(this, QString::fromLatin1(kHelpPage), InterfaceLanguage, spInterface, Localizer());
     });
+}
+
+void TfrmMainDict::mnuFormatClick()
+{
+    dialogs::TfrmSettings dialog(this);
+    dialog.SpeakingComponent = spInterface;
+    dialog.SetStyles(rvMeaning->Document()->Styles());
+    spInterface->HookControlTree(&dialog);
+    if (dialog.exec() == QDialog::Accepted) {
+        const view::TStyleSheet styles = dialog.Styles();
+        ApplyEntryStyles(styles);
+        try {
+            lang::TIniFile config(kConfigFile);
+            WriteEntryStyles(config, styles);
+        } catch (const Error &error) {
+            dialogs::ShowError(error.message());
+        }
+    }
+    FocusEditOrHistory();
+}
+
+void TfrmMainDict::ApplyEntryStyles(const view::TStyleSheet &styles)
+{
+    // The entry on screen takes them at once, where the reader left it.
+    const view::TItemPos caret = rvMeaning->Caret();
+    rvMeaning->Document()->SetStyles(styles);
+    rvMeaning->Format();
+    rvMeaning->SetCaret(caret);
 }
 
 void TfrmMainDict::mnuLVHelpClick()
@@ -373,6 +405,12 @@ void TfrmMainDict::ReadConfig(const QString &configPath)
         const lang::TIniFile config(configPath);
         Dictionary.ActiveDictName = config.ReadString(kInterface, kActiveDict, QString());
         InterfaceLanguage = config.ReadString(kInterface, kLanguageKey, kEnglish);
+        QStringList unreadable;
+        rvMeaning->Document()->SetStyles(ReadEntryStyles(config, &unreadable));
+        // A style that cannot be read is shown as shipped, and said so; the
+        // file keeps it until the user chooses the style again.
+        if (!unreadable.isEmpty())
+            dialogs::ShowError(FormatMessage(lang::MSG36.Text(), unreadable.join(QStringLiteral(", "))));
     } catch (const Error &error) {
         // The file stays as it is: writing it at the end would only lose
         // what could not be read.

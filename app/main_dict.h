@@ -47,6 +47,7 @@ class TSpeakingComponent;
 }
 namespace lexivoce::view {
 class TStyledView;
+struct TStyleSheet;
 }
 
 namespace lexivoce::app {
@@ -140,6 +141,12 @@ public:
     // Settings > Setup dictionary (Ctrl+D): the dictionary manager; after OK
     // the dictionaries are read again and its interface voice is taken.
     void mnuManagerClick();
+
+    // Settings > Customize dictionary (Ctrl+F): the style settings; after
+    // OK the entry view and printing take the styles, and the user
+    // configuration file keeps them.
+    void mnuFormatClick();
+    void ApplyEntryStyles(const view::TStyleSheet &styles);
 
     // Help > Lexivoce Help: the help page in the desktop's browser, or in
     // the program's own help window when the desktop has none; F1 always

@@ -87,6 +87,11 @@ inline constexpr TMessage MSG34{kMessages, "MSG34", "Printing failed: the printe
 // Translators: %s is the number of pages.
 inline constexpr TMessage MSG35{kMessages, "MSG35", "Sent to the printer. Pages: %s"};
 
+// Translators: %s names the entry styles of Lexivoce.config that could not
+// be read.
+inline constexpr TMessage MSG36{kMessages, "MSG36",
+                                "These styles in Lexivoce.config cannot be read and are shown as shipped: %s"};
+
 // The file dialog's messages; like its captions, Vietnamese by default.
 inline constexpr TMessage MSGFILEDLG001{kMessages, "MSGFILEDLG001", "Không có tập tin trong thư mục."};
 inline constexpr TMessage MSGFILEDLG002{kMessages, "MSGFILEDLG002", "Bạn muốn xoá tạm thời %s ?"};

@@ -35,6 +35,7 @@ struct TTextStyle
     TColor Color = TColor::WindowTextColor();
     bool Jump = false;    // items are link-like: clicking one raises a jump
     bool Unicode = true;  // items hold UTF-16 text
+    bool operator==(const TTextStyle &) const = default;
 };
 
 enum class TAlignment { Left, Right, Center, Justify };
