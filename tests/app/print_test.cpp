@@ -134,6 +134,19 @@ TEST_F(PrintTest, WhatCannotBePrintedIsShownAndSaidAndNothingIsReportedAsPrinted
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
+// No print server at all: Qt still offers a printer object, which must not
+// be taken for a printer.
+TEST_F(PrintTest, WithoutAPrintServerThereIsNoPrinterAndThatIsSaid)
+{
+    qputenv("CUPS_SERVER", PathOf(QStringLiteral("no-server.sock")).toLocal8Bit());
+    EXPECT_FALSE(DefaultPrinter());
+    window->MakePrinter = nullptr;
+    LookUp(QStringLiteral("abroad"));
+    EXPECT_EQ(Press(Qt::ControlModifier, {"btnDlgOK"}),
+              QStringList{QStringLiteral("No printer is set up, so nothing was printed")});
+    EXPECT_FALSE(InterfaceSaid().join(u' ').contains(QStringLiteral("Sent to the printer")));
+}
+
 // The real default printer: a cups-pdf queue of the private print server
 // that tests/support/with_cups starts.
 TEST_F(PrintTest, TheJobReachesTheDefaultPrinterUnderItsTitleWithItsFooters)
