@@ -45,21 +45,9 @@ QString caption(const char *name)
     return lang::DefaultCaption(lang::DictionaryManagerTexts(), QString::fromLatin1(name));
 }
 
-template <class T>
-T *make(QWidget *parent, const char *name, int x, int y, int width = -1, int height = -1)
-{
-    auto *widget = new T(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    if (width > 0)
-        widget->setGeometry(x, y, width, height);
-    else
-        widget->move(x, y);
-    return widget;
-}
-
 QLabel *label(QWidget *parent, const char *name, int x, int y, QWidget *names = nullptr)
 {
-    auto *result = make<QLabel>(parent, name, x, y);
+    auto *result = MakeControl<QLabel>(parent, name, x, y);
     result->setText(caption(name));
     result->adjustSize();
     if (names)
@@ -70,14 +58,14 @@ QLabel *label(QWidget *parent, const char *name, int x, int y, QWidget *names = 
 template <class T>
 T *captioned(QWidget *parent, const char *name, int x, int y, int width, int height)
 {
-    T *widget = make<T>(parent, name, x, y, width, height);
+    T *widget = MakeControl<T>(parent, name, x, y, width, height);
     widget->setText(caption(name));
     return widget;
 }
 
 QSlider *slider(QWidget *parent, const char *name, int x, int y, int tick)
 {
-    auto *result = make<QSlider>(parent, name, x, y, 209, 25);
+    auto *result = MakeControl<QSlider>(parent, name, x, y, 209, 25);
     result->setOrientation(Qt::Horizontal);
     result->setRange(0, 20);
     result->setValue(10);
@@ -144,7 +132,7 @@ TfrmSelectDlg::~TfrmSelectDlg()
 
 void TfrmSelectDlg::CreateControls()
 {
-    pgeConfig = make<QTabWidget>(this, "pgeConfig", 0, 0, 545, 393);
+    pgeConfig = MakeControl<QTabWidget>(this, "pgeConfig", 0, 0, 545, 393);
     tabParams = new QWidget;
     tabParams->setObjectName(QStringLiteral("tabParams"));
     pgeConfig->addTab(tabParams, caption("tabParams"));
@@ -155,18 +143,18 @@ void TfrmSelectDlg::CreateControls()
     // The dictionaries.
     QWidget *page = tabParams;
     frame(page, 8, 16, 521, 225);
-    edtFileName = make<QLineEdit>(page, "edtFileName", 72, 24, 129, 21);
+    edtFileName = MakeControl<QLineEdit>(page, "edtFileName", 72, 24, 129, 21);
     untranslated(edtFileName);
     lblSelectDict = label(page, "lblSelectDict", 16, 8);
     lblFileName = label(page, "lblFileName", 16, 27, edtFileName);
     btnOpenFile = captioned<QPushButton>(page, "btnOpenFile", 208, 24, 65, 25);
-    edtDictName = make<QLineEdit>(page, "edtDictName", 72, 56, 201, 21);
+    edtDictName = MakeControl<QLineEdit>(page, "edtDictName", 72, 56, 201, 21);
     untranslated(edtDictName);
     lblDictName = label(page, "lblDictName", 16, 59, edtDictName);
-    cboVoices1 = make<QComboBox>(page, "cboVoices1", 72, 88, 201, 21);
+    cboVoices1 = MakeControl<QComboBox>(page, "cboVoices1", 72, 88, 201, 21);
     untranslated(cboVoices1);
     lblVoice1 = label(page, "lblVoice1", 16, 91, cboVoices1);
-    cboVoices2 = make<QComboBox>(page, "cboVoices2", 72, 120, 201, 21);
+    cboVoices2 = MakeControl<QComboBox>(page, "cboVoices2", 72, 120, 201, 21);
     untranslated(cboVoices2);
     lblVoice2 = label(page, "lblVoice2", 16, 123, cboVoices2);
     tkbPitch = slider(page, "tkbPitch", 64, 152, 2);
@@ -174,7 +162,7 @@ void TfrmSelectDlg::CreateControls()
     tkbSpeed = slider(page, "tkbSpeed", 64, 184, 2);
     lblSpeed = label(page, "lblSpeed", 16, 184, tkbSpeed);
     chkReadPunc = captioned<QCheckBox>(page, "chkReadPunc", 72, 216, 201, 17);
-    lstDicts = make<QTreeWidget>(page, "lstDicts", 288, 40, 233, 161);
+    lstDicts = MakeControl<QTreeWidget>(page, "lstDicts", 288, 40, 233, 161);
     untranslated(lstDicts);
     lstDicts->setRootIsDecorated(false);
     lstDicts->setItemsExpandable(false);
@@ -189,7 +177,7 @@ void TfrmSelectDlg::CreateControls()
     // The interface voice.
     frame(page, 8, 248, 273, 113);
     lblSelMainVoice = label(page, "lblSelMainVoice", 16, 242);
-    cboMainVoice = make<QComboBox>(page, "cboMainVoice", 72, 264, 201, 21);
+    cboMainVoice = MakeControl<QComboBox>(page, "cboMainVoice", 72, 264, 201, 21);
     untranslated(cboMainVoice);
     lblMainVoice = label(page, "lblMainVoice", 16, 267, cboMainVoice);
     tkbMainPitch = slider(page, "tkbMainPitch", 64, 296, 0);
@@ -200,7 +188,7 @@ void TfrmSelectDlg::CreateControls()
     // The index.
     page = tabCreateIndex;
     frame(page, 8, 16, 321, 113);
-    edtDictFile = make<QLineEdit>(page, "edtDictFile", 64, 32, 177, 21);
+    edtDictFile = MakeControl<QLineEdit>(page, "edtDictFile", 64, 32, 177, 21);
     untranslated(edtDictFile);
     lblMakeIndex = label(page, "lblMakeIndex", 16, 10);
     lblDictFile = label(page, "lblDictFile", 16, 35, edtDictFile);
@@ -208,10 +196,10 @@ void TfrmSelectDlg::CreateControls()
     btnBrowse->setProperty("tag", 1);
     chkSort = captioned<QCheckBox>(page, "chkSort", 64, 56, 177, 17);
     btnMake = captioned<QPushButton>(page, "btnMake", 246, 60, 75, 25);
-    pgbMakeIndex = make<QProgressBar>(page, "pgbMakeIndex", 64, 104, 257, 16);
+    pgbMakeIndex = MakeControl<QProgressBar>(page, "pgbMakeIndex", 64, 104, 257, 16);
     pgbMakeIndex->setRange(0, 100);
     pgbMakeIndex->hide();
-    lblProgress = make<QLabel>(page, "lblProgress", 16, 107, 41, 16);
+    lblProgress = MakeControl<QLabel>(page, "lblProgress", 16, 107, 41, 16);
     lblProgress->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblProgress->hide();
 

@@ -138,21 +138,9 @@ public:
     }
 };
 
-template <class T>
-T *make(QWidget *parent, const char *name, int x, int y, int width = -1, int height = -1)
-{
-    auto *widget = new T(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    if (width > 0)
-        widget->setGeometry(x, y, width, height);
-    else
-        widget->move(x, y);
-    return widget;
-}
-
 QLabel *label(QWidget *parent, const char *name, const char *text, int x, int y, QWidget *names)
 {
-    auto *result = make<QLabel>(parent, name, x, y);
+    auto *result = MakeControl<QLabel>(parent, name, x, y);
     result->setText(QString::fromUtf8(text));
     result->adjustSize();
     result->setBuddy(names);
@@ -161,7 +149,7 @@ QLabel *label(QWidget *parent, const char *name, const char *text, int x, int y,
 
 QCheckBox *check(QWidget *parent, const char *name, const char *text, int x, int y, int tag)
 {
-    auto *box = make<QCheckBox>(parent, name, x, y);
+    auto *box = MakeControl<QCheckBox>(parent, name, x, y);
     box->setText(QString::fromUtf8(text));
     box->adjustSize();
     box->setProperty("tag", tag);
@@ -276,19 +264,19 @@ TfrmSettings::TfrmSettings(QWidget *parent)
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Cấu hình"));
 
-    rvSample = make<view::TStyledView>(this, "rvSample", 16, 8, 505, 201);
+    rvSample = MakeControl<view::TStyledView>(this, "rvSample", 16, 8, 505, 201);
     rvSample->setAccessibleName(QStringLiteral("Mẫu"));
-    frame = make<QFrame>(this, "frame", 16, 216, 505, 105);
+    frame = MakeControl<QFrame>(this, "frame", 16, 216, 505, 105);
     frame->setFrameShape(QFrame::StyledPanel);
     frame->lower();
 
-    cboFontName = make<QComboBox>(this, "cboFontName", 64, 224, 193, 21);
+    cboFontName = MakeControl<QComboBox>(this, "cboFontName", 64, 224, 193, 21);
     cboFontName->setProperty("tag", tagFontName);
     lblFontName = label(this, "lblFontName", "Tên", 32, 227, cboFontName);
-    cboFontColor = make<TColorCombo>(this, "cboFontColor", 64, 256, 105, 19);
+    cboFontColor = MakeControl<TColorCombo>(this, "cboFontColor", 64, 256, 105, 19);
     cboFontColor->setProperty("tag", tagColor);
     lblFontColor = label(this, "lblFontColor", "Màu", 32, 259, cboFontColor);
-    spnFontSize = make<QSpinBox>(this, "spnFontSize", 208, 256, 49, 22);
+    spnFontSize = MakeControl<QSpinBox>(this, "spnFontSize", 208, 256, 49, 22);
     spnFontSize->setRange(kMinFontSize, kMaxFontSize);
     spnFontSize->setProperty("tag", tagSize);
     lblFontSize = label(this, "lblFontSize", "Cỡ", 184, 259, spnFontSize);
@@ -296,23 +284,23 @@ TfrmSettings::TfrmSettings(QWidget *parent)
     chkItalic = check(this, "chkItalic", "Nghiêng", 120, 288, tagItalic);
     chkUnderline = check(this, "chkUnderline", "Gạch dưới", 192, 288, tagUnderline);
     lblFontStyle = label(this, "lblFontStyle", "Kiểu", 32, 289, chkBold);
-    edtBgFileName = make<QLineEdit>(this, "edtBgFileName", 336, 224, 140, 21);
+    edtBgFileName = MakeControl<QLineEdit>(this, "edtBgFileName", 336, 224, 140, 21);
     edtBgFileName->setReadOnly(true);
     lblBgFileName = label(this, "lblBgFileName", "Hình nền", 280, 227, edtBgFileName);
-    btnBrowse = make<QPushButton>(this, "btnBrowse", 480, 224, 23, 23);
+    btnBrowse = MakeControl<QPushButton>(this, "btnBrowse", 480, 224, 23, 23);
     btnBrowse->setText(QStringLiteral("..."));
     // A picture button: what it does is said, not seen.
     btnBrowse->setAccessibleName(QStringLiteral("Chọn hình nền"));
     btnBrowse->setToolTip(btnBrowse->accessibleName());
-    cboBgStyle = make<QComboBox>(this, "cboBgStyle", 336, 256, 169, 21);
+    cboBgStyle = MakeControl<QComboBox>(this, "cboBgStyle", 336, 256, 169, 21);
     for (const char *style : kBackgroundStyles)
         cboBgStyle->addItem(QString::fromUtf8(style));
     cboBgStyle->setProperty("tag", tagBackground);
     lblBgStyle = label(this, "lblBgStyle", "Kiểu nền", 280, 259, cboBgStyle);
-    btnOk = make<QPushButton>(this, "btnOk", 352, 288, 75, 25);
+    btnOk = MakeControl<QPushButton>(this, "btnOk", 352, 288, 75, 25);
     btnOk->setText(QStringLiteral("Đồng ý"));
     btnOk->setDefault(true);
-    btnCancel = make<QPushButton>(this, "btnCancel", 432, 288, 75, 25);
+    btnCancel = MakeControl<QPushButton>(this, "btnCancel", 432, 288, 75, 25);
     btnCancel->setText(QStringLiteral("Thôi"));
 
     QWidget *order[] = {rvSample, cboFontName, cboFontColor, spnFontSize, chkBold, chkItalic, chkUnderline,

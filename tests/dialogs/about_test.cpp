@@ -3,6 +3,7 @@
 #include "speech/fake/fake_voice.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "tests/support/fake_speech.h"
 #include "tests/support/heard_log.h"
 #include "tests/support/temp_dir.h"
 
@@ -123,15 +124,6 @@ TEST_F(AboutVersionTest, CutOrMalformedRecordsGiveNoVersionAndNeverCrash)
 class AboutBoxTest : public test::TempDirTest
 {
 protected:
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        m_voice = new speech::fake::TFakeVoice;
-        m_voice->PlayMs = 0;
-        m_speaker = std::make_unique<speech::TSpeaker5>(nullptr, m_voice);
-        m_sp.SetSpeaker(m_speaker.get());
-    }
-
     TfrmAbout &Open()
     {
         m_box = std::make_unique<TfrmAbout>();
@@ -153,9 +145,9 @@ protected:
         return clauses;
     }
 
-    speech::fake::TFakeVoice *m_voice = nullptr;
-    std::unique_ptr<speech::TSpeaker5> m_speaker;
-    speech::TSpeakingComponent m_sp;
+    test::TFakeSpeech m_speech;
+    speech::fake::TFakeVoice *m_voice = m_speech.Voice;
+    speech::TSpeakingComponent &m_sp = m_speech.Sp;
     std::unique_ptr<TfrmAbout> m_box;
 };
 

@@ -7,6 +7,7 @@
 #include "speech/fake/fake_voice.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "tests/support/fake_speech.h"
 #include "tests/support/heard_log.h"
 #include "tests/support/message_answers.h"
 #include "tests/support/temp_dir.h"
@@ -72,10 +73,6 @@ protected:
             WriteFile(QString::fromLatin1(file), "@x\n");
         qputenv("HOME", QFile::encodeName(PathOf(QStringLiteral("home"))));
         qunsetenv("XDG_DATA_HOME");
-        m_voice = new speech::fake::TFakeVoice;
-        m_voice->PlayMs = 0;
-        m_speaker = std::make_unique<speech::TSpeaker5>(nullptr, m_voice);
-        m_sp.SetSpeaker(m_speaker.get());
     }
 
     void TearDown() override
@@ -101,9 +98,9 @@ protected:
 
     QString Tree(const QString &name) const { return PathOf(QStringLiteral("tree/") + name); }
 
-    speech::fake::TFakeVoice *m_voice = nullptr;
-    std::unique_ptr<speech::TSpeaker5> m_speaker;
-    speech::TSpeakingComponent m_sp;
+    test::TFakeSpeech m_speech;
+    speech::fake::TFakeVoice *m_voice = m_speech.Voice;
+    speech::TSpeakingComponent &m_sp = m_speech.Sp;
     std::unique_ptr<TfrmFileDialog> m_dialog;
 };
 

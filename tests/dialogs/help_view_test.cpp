@@ -4,6 +4,7 @@
 #include "speech/fake/fake_voice.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "tests/support/fake_speech.h"
 #include "tests/support/heard_log.h"
 #include "tests/support/message_answers.h"
 #include "tests/support/temp_dir.h"
@@ -38,10 +39,6 @@ protected:
     void SetUp() override
     {
         TempDirTest::SetUp();
-        m_voice = new speech::fake::TFakeVoice;
-        m_voice->PlayMs = 0;
-        m_speaker = std::make_unique<speech::TSpeaker5>(nullptr, m_voice);
-        m_sp.SetSpeaker(m_speaker.get());
         WriteFile(QStringLiteral("help.htm"), kPage);
         m_path = qgetenv("PATH");
     }
@@ -103,9 +100,9 @@ protected:
         return QString::fromUtf8(ReadFile(QStringLiteral("opened.txt")));
     }
 
-    speech::fake::TFakeVoice *m_voice = nullptr;
-    std::unique_ptr<speech::TSpeaker5> m_speaker;
-    speech::TSpeakingComponent m_sp;
+    test::TFakeSpeech m_speech;
+    speech::fake::TFakeVoice *m_voice = m_speech.Voice;
+    speech::TSpeakingComponent &m_sp = m_speech.Sp;
     test::THeardLog m_log;
     std::unique_ptr<TfrmHelp> m_form;
     QByteArray m_path;

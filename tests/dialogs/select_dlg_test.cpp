@@ -9,6 +9,7 @@
 #include "speech/fake/fake_voice.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "tests/support/fake_speech.h"
 #include "tests/support/heard_log.h"
 #include "tests/support/message_answers.h"
 #include "tests/support/temp_dir.h"
@@ -42,10 +43,6 @@ protected:
     void SetUp() override
     {
         TempDirTest::SetUp();
-        m_voice = new speech::fake::TFakeVoice;
-        m_voice->PlayMs = 0;
-        m_speaker = std::make_unique<speech::TSpeaker5>(nullptr, m_voice);
-        m_sp.SetSpeaker(m_speaker.get());
         SetErrorDisplayContext(&m_sp, nullptr);
     }
 
@@ -105,9 +102,9 @@ protected:
         return answers.Messages.value(0);
     }
 
-    speech::fake::TFakeVoice *m_voice = nullptr;
-    std::unique_ptr<speech::TSpeaker5> m_speaker;
-    speech::TSpeakingComponent m_sp;
+    test::TFakeSpeech m_speech;
+    speech::fake::TFakeVoice *m_voice = m_speech.Voice;
+    speech::TSpeakingComponent &m_sp = m_speech.Sp;
     std::unique_ptr<TfrmSelectDlg> m_dialog;
 };
 

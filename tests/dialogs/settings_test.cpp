@@ -3,6 +3,7 @@
 #include "speech/fake/fake_voice.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "tests/support/fake_speech.h"
 #include "tests/support/heard_log.h"
 #include "tests/support/temp_dir.h"
 #include "view/entry_styles.h"
@@ -30,10 +31,6 @@ protected:
     void SetUp() override
     {
         TempDirTest::SetUp();
-        m_voice = new speech::fake::TFakeVoice;
-        m_voice->PlayMs = 0;
-        m_speaker = std::make_unique<speech::TSpeaker5>(nullptr, m_voice);
-        m_sp.SetSpeaker(m_speaker.get());
         m_dialog = std::make_unique<TfrmSettings>();
         m_dialog->SpeakingComponent = &m_sp;
         m_sp.HookControlTree(m_dialog.get());
@@ -84,9 +81,9 @@ protected:
         return said;
     }
 
-    speech::fake::TFakeVoice *m_voice = nullptr;
-    std::unique_ptr<speech::TSpeaker5> m_speaker;
-    speech::TSpeakingComponent m_sp;
+    test::TFakeSpeech m_speech;
+    speech::fake::TFakeVoice *m_voice = m_speech.Voice;
+    speech::TSpeakingComponent &m_sp = m_speech.Sp;
     std::unique_ptr<TfrmSettings> m_dialog;
 };
 
