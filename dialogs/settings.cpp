@@ -3,6 +3,7 @@
 #include "dialogs/dialog_form.h"
 #include "dialogs/file_dialog.h"
 #include "dialogs/message_dialog.h"
+#include "dict/text.h"
 #include "speech/speaking_component.h"
 #include "speech/utterance.h"
 #include "view/entry_styles.h"
@@ -90,13 +91,7 @@ QColor toQColor(const TBasicColor &color)
 // Trimmed of the characters 0 to 32 at both ends.
 QString trimmed(QStringView text)
 {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start].unicode() <= 32)
-        ++start;
-    while (end > start && text[end - 1].unicode() <= 32)
-        --end;
-    return text.sliced(start, end - start).toString();
+    return dict::TrimText(text).toString();
 }
 
 // The line with its marker made a blank, trimmed.
