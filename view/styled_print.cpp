@@ -151,7 +151,10 @@ bool TStyledPrint::Print(QPagedPaintDevice &device)
             painter.restore();
         }
     }
-    return painter.end() && ok;
+    ok = painter.end() && ok;
+    // The layout measures with the device, which may go before this object.
+    m_layout.reset();
+    return ok;
 }
 
 } // namespace lexivoce::view

@@ -34,7 +34,8 @@ public:
     void SetFooter(const TStyledDocument &footer);
 
     // Lays the pages out for device (its paper and resolution); the number
-    // of pages, at least one.
+    // of pages, at least one. The layout measures with device: it must live
+    // until Print or the next FormatPages.
     int FormatPages(QPagedPaintDevice &device);
     int PagesCount() const { return m_pageCount; }
 
