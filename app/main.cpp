@@ -5,7 +5,11 @@
 //   lexivoce --demo-message TEXT   TEXT in the spoken error box
 //   lexivoce --demo-file-dialog open|save|folder [DIR]   the spoken file
 //                              dialog; prints the chosen path, 0 on OK
+//   lexivoce --check           what the program needs, said and printed
+//   lexivoce --help, --version
+#include "app/command_line.h"
 #include "app/demo_controls.h"
+#include "app/first_use_check.h"
 #include "app/main_dict.h"
 #include "app/profile.h"
 #include "app/shipped_registry.h"
@@ -23,6 +27,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcessEnvironment>
+
+#include <cstdio>
 
 namespace {
 
@@ -76,20 +82,37 @@ int runMainWindow(const QStringList &arguments, app::TStartupVoice &voice)
 
 int main(int argc, char **argv)
 {
+    // Answered on the terminal before any window system is asked for, so
+    // that they work without a display.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    const app::TCommandLine options = app::ParseCommandLine(raw);
+    if (!options.Error.isEmpty()) {
+        std::fprintf(stderr, "lexivoce: %s\nTry 'lexivoce --help'.\n", qPrintable(options.Error));
+        return 1;
+    }
+    if (options.Help || options.Version) {
+        std::fputs(qPrintable(options.Help ? app::CommandLineHelp() : app::CommandLineVersion()), stdout);
+        return 0;
+    }
+    // The check answers without an X server too, and says that it is missing.
+    if (options.Check && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && app::XServerDisplay().isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
     dialogs::TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexivoce"));
     // The demos take their words as given: a message is no file name.
-    const QStringList given = QApplication::arguments();
-    const qsizetype message = given.indexOf(QStringLiteral("--demo-message"));
-    if (message > 0)
-        return dialogs::DemoMessageDialog(given.value(message + 1)) == 1 ? 0 : 1;
-    const qsizetype fileDialog = given.indexOf(QStringLiteral("--demo-file-dialog"));
-    if (fileDialog > 0)
-        return dialogs::DemoFileDialog(given.value(fileDialog + 1), given.value(fileDialog + 2));
+    if (options.DemoMessage)
+        return dialogs::DemoMessageDialog(options.DemoMessageText) == 1 ? 0 : 1;
+    if (options.DemoFileDialog)
+        return dialogs::DemoFileDialog(options.DemoFileDialogMode, options.DemoFileDialogFolder);
     // Relative file arguments mean the folder the user started from, not
     // the profile folder the program is about to enter.
-    const QStringList arguments = app::AbsoluteFileArguments(given, QDir::currentPath());
-    if (arguments.contains(QStringLiteral("--demo-controls"))) {
+    const QStringList arguments = app::AbsoluteFileArguments(QApplication::arguments(), QDir::currentPath());
+    if (options.Check)
+        return app::RunFirstUseCheck(arguments);
+    if (options.DemoControls) {
         app::TfrmDemoControls demo;
         demo.show();
         return QApplication::exec();

@@ -12,6 +12,8 @@
 #include "speech/local_strings_file.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "speech/speech_channel.h"
+#include "speech/utterance.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -118,6 +120,29 @@ void TStartupVoice::Retire()
 QString TStartupVoice::Text(const lang::TMessage &message) const
 {
     return lang::MessageText(m_localizer.get(), message);
+}
+
+bool TStartupVoice::Say(const speech::TUtterance &text)
+{
+    if (!m_component)
+        return false;
+    m_component->SpeakText(text);
+    return true;
+}
+
+void TStartupVoice::WhenSaid(std::function<void()> then)
+{
+    speech::TSpeechChannel &channel = speech::TSpeechChannel::Instance();
+    if (!m_component || channel.IsIdle()) {
+        then();
+        return;
+    }
+    const auto check = [then, &channel](const QString &, const QString &) {
+        if (channel.IsIdle())
+            then();
+    };
+    QObject::connect(&channel, &speech::TSpeechChannel::Done, m_component.get(), check);
+    QObject::connect(&channel, &speech::TSpeechChannel::Cut, m_component.get(), check);
 }
 
 } // namespace lexivoce::app

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace lexivoce::lang {
@@ -11,6 +12,7 @@ struct TMessage;
 namespace lexivoce::speech {
 class TSpeaker5;
 class TSpeakingComponent;
+class TUtterance;
 }
 
 namespace lexivoce::app {
@@ -36,6 +38,11 @@ public:
 
     // A text in the language in use.
     QString Text(const lang::TMessage &message) const;
+
+    // Says text; false when there is no speech engine to say it.
+    bool Say(const speech::TUtterance &text);
+    // Calls then once everything said has been heard (or cut off).
+    void WhenSaid(std::function<void()> then);
 
     // The error display speaks and translates through this voice (again).
     void Install();

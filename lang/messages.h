@@ -129,6 +129,23 @@ inline constexpr TMessage MSGHELP006{kMessages, "MSGHELP006", "End of the page"}
 // does not open.
 inline constexpr TMessage MSGHELP007{kMessages, "MSGHELP007", "This link cannot be followed"};
 
+// lexivoce --check: what the program needs, found (%s names it) or missing.
+inline constexpr TMessage MSGCHECK001{kMessages, "MSGCHECK001", "Sound server: %s"};
+inline constexpr TMessage MSGCHECK002{kMessages, "MSGCHECK002", "No sound server answers, so no speech can be heard. Start PulseAudio or PipeWire."};
+inline constexpr TMessage MSGCHECK003{kMessages, "MSGCHECK003", "English voice: %s"};
+inline constexpr TMessage MSGCHECK004{kMessages, "MSGCHECK004", "No English voice is installed. Install the package espeak-ng-data."};
+inline constexpr TMessage MSGCHECK005{kMessages, "MSGCHECK005", "Vietnamese voice: %s"};
+inline constexpr TMessage MSGCHECK006{kMessages, "MSGCHECK006", "No Vietnamese voice is installed. Install the package espeak-ng-data."};
+inline constexpr TMessage MSGCHECK007{kMessages, "MSGCHECK007", "X server: %s"};
+inline constexpr TMessage MSGCHECK008{kMessages, "MSGCHECK008", "No X server: the hot key Ctrl+F12 and looking up copied words do not work."};
+inline constexpr TMessage MSGCHECK009{kMessages, "MSGCHECK009", "Notification area: found"};
+inline constexpr TMessage MSGCHECK010{kMessages, "MSGCHECK010", "No notification area: the window cannot hide to an icon."};
+inline constexpr TMessage MSGCHECK011{kMessages, "MSGCHECK011", "Default printer: %s"};
+inline constexpr TMessage MSGCHECK012{kMessages, "MSGCHECK012", "No printer is set up, so printing is not possible."};
+inline constexpr TMessage MSGCHECK013{kMessages, "MSGCHECK013", "Everything Lexivoce needs is here."};
+inline constexpr TMessage MSGCHECK014{kMessages, "MSGCHECK014", "Speech works; some other things are missing."};
+inline constexpr TMessage MSGCHECK015{kMessages, "MSGCHECK015", "Speech cannot work until what is missing is installed."};
+
 // Keys of section CONTROLS that code asks for by name, outside the walk over
 // a window's components.
 // The main window's status bar while a word list loads.
