@@ -102,6 +102,9 @@ int main(int argc, char **argv)
 
     dialogs::TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexivoce"));
+#ifdef LEXIVOCE_APP_ID
+    QGuiApplication::setDesktopFileName(QStringLiteral(LEXIVOCE_APP_ID));
+#endif
     // The demos take their words as given: a message is no file name.
     if (options.DemoMessage)
         return dialogs::DemoMessageDialog(options.DemoMessageText) == 1 ? 0 : 1;

@@ -4,6 +4,8 @@
 include(GNUInstallDirs)
 
 set(LEXIVOCE_APP_ID io.github.lexivoce.Lexivoce)
+# The window names its desktop entry, so that a Wayland desktop joins the two.
+target_compile_definitions(lexivoce PRIVATE LEXIVOCE_APP_ID="${LEXIVOCE_APP_ID}")
 # The date of the project's version, for the metainfo's release; change it
 # with the version in project().
 set(LEXIVOCE_RELEASE_DATE 2026-12-09)
