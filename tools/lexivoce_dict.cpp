@@ -1,21 +1,29 @@
 // lexivoce-dict: the dictionary tools on the command line, for dictionary
 // authors, scripts and tests. Output goes to stdout as UTF-8; an error is one
 // line on stderr. Exit status: 0 success, 1 error, 2 not found.
+#include "app/profile.h"
 #include "dict/dict_file.h"
 #include "dict/dict_sorter.h"
 #include "dict/entry_renderer.h"
+#include "dict/import_dictionary.h"
+#include "dict/import_register.h"
 #include "dict/index_builder.h"
 #include "dict/index_view.h"
 #include "dict/word_list.h"
 #include "lang/error.h"
+#include "lang/ini_file.h"
 #include "speech/output_format.h"
 #include "speech/speakers.h"
 #include "speech/voice_object.h"
 #include "view/styled_document.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QProcessEnvironment>
 #include <QStringList>
 
 #include <cstdio>
@@ -42,6 +50,16 @@ const char kUsage[] =
     "  render FILE POS            print the items of the entry at word-list\n"
     "                             position POS: ITEM<TAB>STYLE<TAB>PARA<TAB>TEXT\n"
     "  show FILE WORD             print WORD's entry as plain text\n"
+    "  import FORMAT SOURCE OUT.dict [--name NAME] [--register [--profile DIR]]\n"
+    "                             convert another program's dictionary into OUT.dict,\n"
+    "                             sorted, with its index (neither may exist yet).\n"
+    "                             FORMAT: dictd (SOURCE: the .index, beside its\n"
+    "                             .dict.dz or .dict), stardict (the .ifo, beside its\n"
+    "                             .idx and .dict.dz or .dict) or dsl (the .dsl or\n"
+    "                             .dsl.dz). --register adds it to the registry of\n"
+    "                             lexivoce's profile (or of DIR), named NAME or as\n"
+    "                             the source names itself, read in the English voice\n"
+    "                             and the Vietnamese\n"
     "  voices                     list the installed voices, one a line, in engine order\n"
     "  say [--voice NAME] [--rate N] [--pitch N] [--volume N] [--punctuation]\n"
     "      [--out FILE.wav [--format ofNAME]] TEXT\n"
@@ -102,11 +120,14 @@ struct Arguments
     QHash<QString, QString> Options;
     QStringList Values;
 
-    Arguments(QStringList arguments, const QStringList &flags, const QStringList &options = {})
+    // Options come before the values, so that a word or a text may begin
+    // with "--"; with optionsAnywhere they may follow the values too.
+    Arguments(QStringList arguments, const QStringList &flags, const QStringList &options = {},
+              bool optionsAnywhere = false)
     {
         while (!arguments.isEmpty()) {
             const QString argument = arguments.takeFirst();
-            if (!argument.startsWith(QLatin1String("--")) || !Values.isEmpty()) {
+            if (!argument.startsWith(QLatin1String("--")) || (!Values.isEmpty() && !optionsAnywhere)) {
                 Values.append(argument);
             } else if (flags.contains(argument)) {
                 Flags.append(argument);
@@ -265,6 +286,90 @@ int commandShow(const Arguments &args)
     return kExitOk;
 }
 
+// Where --register writes: the registry of the profile that lexivoce itself
+// would use from here.
+struct RegistryTarget
+{
+    app::TProfileChoice Profile;
+    QString Path;
+};
+
+RegistryTarget registryTarget(const Arguments &args)
+{
+    QStringList profileArguments;
+    if (args.Options.contains(QStringLiteral("--profile")))
+        profileArguments << QStringLiteral("--profile") << args.Options.value(QStringLiteral("--profile"));
+    RegistryTarget target;
+    target.Profile = app::ResolveProfile(profileArguments, QProcessEnvironment::systemEnvironment(),
+                                         QDir::currentPath(), app::InstalledDataDirectory());
+    target.Path = QDir(target.Profile.Directory).filePath(dict::RegistryFileName());
+    return target;
+}
+
+// Adds the imported dictionary to the registry. A profile that is still
+// empty is first filled as lexivoce fills it on first use, so that the
+// shipped dictionary is not lost, and its voices are placed by name, as
+// lexivoce would place them.
+void registerImported(const RegistryTarget &target, const QString &name, const QString &dictPath,
+                      const QStringList &voiceNames)
+{
+    const bool fresh = !QFileInfo::exists(target.Path);
+    if (fresh)
+        app::PrepareProfile(target.Profile.Directory,
+                            target.Profile.FillFromData ? app::InstalledDataDirectory() : QString());
+    lang::TIniFile registry(target.Path);
+    dict::RegisterImported(registry, name, QFileInfo(dictPath).absoluteFilePath(), voiceNames);
+    if (fresh)
+        dict::ResolveVoicesByName(registry, voiceNames);
+}
+
+int commandImport(const Arguments &args)
+{
+    args.Expect(3);
+    const std::optional<dict::TImportFormat> format = dict::ImportFormatFromName(args.Values[0]);
+    if (!format)
+        throw UsageError(QStringLiteral("unknown format %1 (dictd, stardict or dsl)").arg(args.Values[0]));
+    const QString &source = args.Values[1];
+    const QString &out = args.Values[2];
+    const bool registering = args.Flags.contains(QStringLiteral("--register"));
+    if (args.Options.contains(QStringLiteral("--profile")) && !registering)
+        throw UsageError(QStringLiteral("--profile goes with --register"));
+
+    // Every refusal comes before anything is written.
+    dict::RefuseExistingOutput(out);
+    dict::TImportedText imported = dict::ConvertDictionary(*format, source);
+    QString name = args.Options.value(QStringLiteral("--name"), imported.Name).simplified();
+    if (name.isEmpty())
+        name = QFileInfo(out).completeBaseName();
+    std::optional<RegistryTarget> target;
+    QStringList voiceNames;
+    if (registering) {
+        target = registryTarget(args);
+        // A profile still to be filled gets the shipped registry first.
+        const bool toFill = !QFileInfo::exists(target->Path) && target->Profile.FillFromData;
+        const QString registry =
+            toFill ? QDir(app::InstalledDataDirectory()).filePath(dict::RegistryFileName()) : target->Path;
+        if (QFileInfo::exists(registry))
+            dict::RefuseRegisteredName(lang::TIniFile(registry), name);
+        voiceNames = speech::TSpeaker5().VoiceNames;
+    }
+
+    dict::WriteImportedDictionary(out, std::move(imported.Text));
+    QString said = QStringLiteral("%1 entries imported into %2\n").arg(imported.Entries).arg(out);
+    if (target) {
+        try {
+            registerImported(*target, name, out, voiceNames);
+        } catch (...) {
+            QFile::remove(out);
+            QFile::remove(dict::IndexFileName(out));
+            throw;
+        }
+        said += QStringLiteral("registered as \"%1\" in %2\n").arg(name, target->Path);
+    }
+    print(stdout, said);
+    return kExitOk;
+}
+
 int commandVoices(const Arguments &args)
 {
     args.Expect(0);
@@ -329,6 +434,9 @@ int main(int argc, char **argv)
             return commandRender(Arguments(arguments, {}));
         if (command == QLatin1String("show"))
             return commandShow(Arguments(arguments, {}));
+        if (command == QLatin1String("import"))
+            return commandImport(Arguments(arguments, {QStringLiteral("--register")},
+                                           {QStringLiteral("--name"), QStringLiteral("--profile")}, true));
         if (command == QLatin1String("voices"))
             return commandVoices(Arguments(arguments, {}));
         if (command == QLatin1String("say"))
