@@ -7,8 +7,6 @@ namespace lexivoce::dict {
 
 namespace {
 
-const QString kVoice1Name = QStringLiteral("Voice1Name");
-const QString kVoice2Name = QStringLiteral("Voice2Name");
 
 // The middle of the 0..20 sliders: the speaker's own rate and pitch.
 constexpr int kMiddleSlider = 10;
@@ -48,22 +46,8 @@ void RegisterImported(lang::TIniFile &registry, const QString &name, const QStri
     record.Speed = kMiddleSlider;
     record.Pitch = kMiddleSlider;
     SaveDictionary(registry, record);
-    registry.WriteString(name, kVoice1Name, kImportFirstVoice);
-    registry.WriteString(name, kVoice2Name, kImportSecondVoice);
-}
-
-void ResolveVoicesByName(lang::TIniFile &registry, const QStringList &voiceNames)
-{
-    const QStringList sections = registry.ReadSections();
-    for (const QString &section : sections) {
-        for (const QString &nameKey : {kVoice1Name, kVoice2Name}) {
-            const QString positionKey = nameKey.chopped(4); // "Voice1"
-            const QString voice = registry.ReadString(section, nameKey, QString());
-            const qsizetype position = voice.isEmpty() ? -1 : voiceNames.indexOf(voice);
-            if (position >= 0 && registry.ReadInteger(section, positionKey, -1) != position)
-                registry.WriteInteger(section, positionKey, static_cast<int>(position));
-        }
-    }
+    registry.WriteString(name, kVoice1NameKey, kImportFirstVoice);
+    registry.WriteString(name, kVoice2NameKey, kImportSecondVoice);
 }
 
 } // namespace lexivoce::dict

@@ -31,10 +31,4 @@ void RefuseRegisteredName(const lang::TIniFile &registry, const QString &name);
 void RegisterImported(lang::TIniFile &registry, const QString &name, const QString &dictPath,
                       const QStringList &voiceNames);
 
-// Rewrites Voice1 and Voice2 of every section that names its voices
-// (Voice1Name, Voice2Name) to those names' positions in voiceNames, as the
-// program does once for the registry it ships; an uninstalled name leaves
-// its position alone.
-void ResolveVoicesByName(lang::TIniFile &registry, const QStringList &voiceNames);
-
 } // namespace lexivoce::dict

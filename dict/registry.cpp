@@ -71,4 +71,18 @@ void DeleteDictionary(lang::TIniFile &ini, const QString &name)
     ini.EraseSection(name);
 }
 
+void ResolveVoicesByName(lang::TIniFile &registry, const QStringList &voiceNames)
+{
+    const QStringList sections = registry.ReadSections();
+    for (const QString &section : sections) {
+        for (const QString &nameKey : {kVoice1NameKey, kVoice2NameKey}) {
+            const QString positionKey = nameKey.chopped(4); // "Voice1"
+            const QString voice = registry.ReadString(section, nameKey, QString());
+            const qsizetype position = voice.isEmpty() ? -1 : voiceNames.indexOf(voice);
+            if (position >= 0 && registry.ReadInteger(section, positionKey, -1) != position)
+                registry.WriteInteger(section, positionKey, static_cast<int>(position));
+        }
+    }
+}
+
 } // namespace lexivoce::dict

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -56,5 +57,17 @@ void SaveDictionary(lang::TIniFile &ini, const TDictRecord &record,
 
 // Erases the dictionary's section. Throws like SaveDictionary.
 void DeleteDictionary(lang::TIniFile &ini, const QString &name);
+
+// The keys that name a dictionary's voices as well as numbering them (the
+// registry the program ships, and imported dictionaries, write them; the
+// rest of the program reads only the numbers).
+inline const QString kVoice1NameKey = QStringLiteral("Voice1Name");
+inline const QString kVoice2NameKey = QStringLiteral("Voice2Name");
+
+// Rewrites Voice1 and Voice2 of every section that names its voices to those
+// names' positions in voiceNames: positions differ between espeak-ng
+// versions, names do not. An uninstalled name leaves its position alone.
+// Throws like SaveDictionary.
+void ResolveVoicesByName(lang::TIniFile &registry, const QStringList &voiceNames);
 
 } // namespace lexivoce::dict
