@@ -6,8 +6,7 @@
 #include "tests/app/main_dict_fixture.h"
 
 #include "lang/messages.h"
-
-#include <QProcess>
+#include "tests/support/run_program.h"
 
 namespace lexivoce::app {
 namespace {
@@ -45,16 +44,13 @@ TEST(CommandLine, OptionsAreReadAsQtReadsThemAndAnythingElseIsAnError)
 TEST(CommandLine, HelpVersionAndErrorsAnswerOnTheTerminalWithoutADisplay)
 {
     const auto run = [](const QStringList &arguments, QString *out, QString *err) {
-        QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QString::fromLatin1(name));
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(LEXIVOCE_PROGRAM), arguments);
-        EXPECT_TRUE(program.waitForFinished(10000));
-        *out = QString::fromUtf8(program.readAllStandardOutput());
-        *err = QString::fromUtf8(program.readAllStandardError());
-        return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+        const test::TProgramRun ran = test::RunProgram(QStringLiteral(LEXIVOCE_PROGRAM), arguments, env, 10000);
+        *out = ran.Out;
+        *err = ran.Err;
+        return ran.Exit;
     };
     QString out, err;
     EXPECT_EQ(run({QStringLiteral("--help")}, &out, &err), 0);

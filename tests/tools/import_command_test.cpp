@@ -2,6 +2,7 @@
 #include "lang/ini_file.h"
 
 #include "tests/dict/import_fixtures.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -18,24 +19,12 @@ namespace {
 class ImportCommandTest : public TempDirTest
 {
 protected:
-    struct Run
+    TProgramRun run(const QStringList &arguments)
     {
-        int Exit;
-        QString Out;
-        QString Err;
-    };
-
-    Run run(const QStringList &arguments)
-    {
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("LEXIVOCE_PROFILE"), PathOf(QStringLiteral("profile")));
         environment.insert(QStringLiteral("LEXIVOCE_AUDIO"), QStringLiteral("null"));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(LEXIVOCE_DICT_BINARY), arguments);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return RunProgram(QStringLiteral(LEXIVOCE_DICT_BINARY), arguments, environment);
     }
 
     QString profileRegistry() const { return PathOf(QStringLiteral("profile/") + dict::RegistryFileName()); }
@@ -52,7 +41,7 @@ protected:
 
 TEST_F(ImportCommandTest, ImportsSortsIndexesAndSaysSo)
 {
-    const Run imported = run({QStringLiteral("import"), QStringLiteral("dictd"), QStringLiteral("tiny.index"),
+    const TProgramRun imported = run({QStringLiteral("import"), QStringLiteral("dictd"), QStringLiteral("tiny.index"),
                               QStringLiteral("out.dict")});
     EXPECT_EQ(imported.Exit, 0) << imported.Err.toStdString();
     EXPECT_EQ(imported.Out, QStringLiteral("2 entries imported into out.dict\n"));
@@ -60,12 +49,12 @@ TEST_F(ImportCommandTest, ImportsSortsIndexesAndSaysSo)
     EXPECT_TRUE(QFile::exists(QStringLiteral("out.index")));
     EXPECT_FALSE(QFile::exists(profileRegistry()));
 
-    const Run shown = run({QStringLiteral("show"), QStringLiteral("out.dict"), QStringLiteral("cat")});
+    const TProgramRun shown = run({QStringLiteral("show"), QStringLiteral("out.dict"), QStringLiteral("cat")});
     EXPECT_EQ(shown.Out, QString::fromUtf8("cat /kæt/\n1. con mèo\n\n"));
 
     // Options may follow the values; the format's name is case-blind.
     WriteFile(QStringLiteral("tiny.dsl"), "#NAME \"DSL\"\r\nrat\r\n\t[m1]con chuột\r\n");
-    const Run dsl = run({QStringLiteral("import"), QStringLiteral("DSL"), QStringLiteral("tiny.dsl"),
+    const TProgramRun dsl = run({QStringLiteral("import"), QStringLiteral("DSL"), QStringLiteral("tiny.dsl"),
                          QStringLiteral("dsl.dict"), QStringLiteral("--name"), QStringLiteral("Rats")});
     EXPECT_EQ(dsl.Exit, 0) << dsl.Err.toStdString();
     EXPECT_EQ(run({QStringLiteral("find"), QStringLiteral("dsl.dict"), QStringLiteral("RAT")}).Out,
@@ -103,7 +92,7 @@ TEST_F(ImportCommandTest, ARefusalIsOneLineAndWritesNothing)
                 continue;
             const QStringList arguments = registering ? c.Arguments + register_ : c.Arguments;
             SCOPED_TRACE(arguments.join(u' ').toStdString());
-            const Run result = run(arguments);
+            const TProgramRun result = run(arguments);
             EXPECT_EQ(result.Exit, 1);
             EXPECT_TRUE(result.Out.isEmpty()) << result.Out.toStdString();
             EXPECT_EQ(result.Err.count(u'\n'), 1) << result.Err.toStdString();
@@ -122,14 +111,14 @@ TEST_F(ImportCommandTest, ARefusalIsOneLineAndWritesNothing)
 
 TEST_F(ImportCommandTest, RegisteringFillsAFreshProfileAndNamesTheVoices)
 {
-    const Run voices = run({QStringLiteral("voices")});
+    const TProgramRun voices = run({QStringLiteral("voices")});
     const QStringList voiceNames = voices.Out.split(u'\n', Qt::SkipEmptyParts);
     const qsizetype english = voiceNames.indexOf(QStringLiteral("English (Great Britain)"));
     const qsizetype vietnamese = voiceNames.indexOf(QStringLiteral("Vietnamese (Northern)"));
     if (english < 0 || vietnamese < 0)
         GTEST_SKIP() << "espeak-ng has no English (Great Britain) or Vietnamese (Northern) voice";
 
-    const Run registered = run({QStringLiteral("import"), QStringLiteral("dictd"), QStringLiteral("tiny.index"),
+    const TProgramRun registered = run({QStringLiteral("import"), QStringLiteral("dictd"), QStringLiteral("tiny.index"),
                                 QStringLiteral("out.dict"), QStringLiteral("--register")});
     ASSERT_EQ(registered.Exit, 0) << registered.Err.toStdString();
     EXPECT_TRUE(registered.Out.endsWith(QStringLiteral("registered as \"Tiny\" in %1\n").arg(profileRegistry())))
@@ -150,14 +139,14 @@ TEST_F(ImportCommandTest, RegisteringFillsAFreshProfileAndNamesTheVoices)
     // The same name again is refused before anything is written; another
     // name, in another profile given on the command line, is not.
     const QByteArray before = ReadFile(QStringLiteral("profile/Lexivoce.ini"));
-    const Run again = run({QStringLiteral("import"), QStringLiteral("dictd"), QStringLiteral("tiny"),
+    const TProgramRun again = run({QStringLiteral("import"), QStringLiteral("dictd"), QStringLiteral("tiny"),
                            QStringLiteral("again.dict"), QStringLiteral("--register")});
     EXPECT_EQ(again.Exit, 1);
     EXPECT_TRUE(again.Err.contains(QStringLiteral("already has a dictionary called \"Tiny\""))) << again.Err.toStdString();
     EXPECT_FALSE(QFile::exists(QStringLiteral("again.dict")));
     EXPECT_EQ(ReadFile(QStringLiteral("profile/Lexivoce.ini")), before);
 
-    const Run named = run({QStringLiteral("import"), QStringLiteral("dictd"), QStringLiteral("tiny"),
+    const TProgramRun named = run({QStringLiteral("import"), QStringLiteral("dictd"), QStringLiteral("tiny"),
                            QStringLiteral("again.dict"), QStringLiteral("--register"), QStringLiteral("--name"),
                            QStringLiteral("Tiny 2"), QStringLiteral("--profile"), QStringLiteral("other")});
     EXPECT_EQ(named.Exit, 0) << named.Err.toStdString();

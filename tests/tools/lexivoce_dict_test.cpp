@@ -1,3 +1,4 @@
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -14,21 +15,7 @@ namespace {
 class LexivoceDictTest : public TempDirTest
 {
 protected:
-    struct Run
-    {
-        int Exit;
-        QString Out;
-        QString Err;
-    };
-
-    Run run(const QStringList &arguments)
-    {
-        QProcess process;
-        process.start(QStringLiteral(LEXIVOCE_DICT_BINARY), arguments);
-        EXPECT_TRUE(process.waitForFinished(30000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
+    TProgramRun run(const QStringList &arguments) { return RunProgram(QStringLiteral(LEXIVOCE_DICT_BINARY), arguments); }
 
     void SetUp() override
     {
@@ -49,11 +36,11 @@ TEST_F(LexivoceDictTest, IndexFindRenderShow)
     EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("--sort"), QStringLiteral("sample.dict")}).Exit, 0);
     EXPECT_TRUE(QFile::exists(QStringLiteral("sample.index")));
 
-    Run found = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QStringLiteral("BOOK [buk]")});
+    TProgramRun found = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QStringLiteral("BOOK [buk]")});
     EXPECT_EQ(found.Exit, 0);
     EXPECT_EQ(found.Out, QStringLiteral("3\tbook [buk]\n"));
 
-    Run missing = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QStringLiteral("zzz")});
+    TProgramRun missing = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QStringLiteral("zzz")});
     EXPECT_EQ(missing.Exit, 2);
     EXPECT_TRUE(missing.Out.isEmpty());
 
@@ -64,14 +51,14 @@ TEST_F(LexivoceDictTest, IndexFindRenderShow)
                    QStringLiteral("zzz")}).Out,
               QStringLiteral("5\n"));
 
-    Run rendered = run({QStringLiteral("render"), QStringLiteral("sample.dict"), QStringLiteral("0")});
+    TProgramRun rendered = run({QStringLiteral("render"), QStringLiteral("sample.dict"), QStringLiteral("0")});
     EXPECT_EQ(rendered.Exit, 0);
     EXPECT_TRUE(rendered.Out.startsWith(QStringLiteral("0\t0\t0\tabroad \n1\t6\t-1\t/ə'brɔ:d/\n2\t1\t1\tphó từ\n")))
         << rendered.Out.toStdString();
     EXPECT_TRUE(rendered.Out.contains(QStringLiteral("\n4\t-6\t4\t#0\n")));
     EXPECT_TRUE(rendered.Out.endsWith(QStringLiteral("\t0\t0\t\n")));
 
-    Run shown = run({QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("việt nam")});
+    TProgramRun shown = run({QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("việt nam")});
     EXPECT_EQ(shown.Exit, 0);
     EXPECT_EQ(shown.Out, QStringLiteral("Việt Nam\ndanh từ\nnước Việt Nam\n\n"));
 }
@@ -85,7 +72,7 @@ TEST_F(LexivoceDictTest, ErrorsAreOneLineAndExitOne)
              QStringList{QStringLiteral("frobnicate")},
              QStringList{QStringLiteral("find"), QStringLiteral("--bogus"), QStringLiteral("a"), QStringLiteral("b")},
          }) {
-        const Run result = run(arguments);
+        const TProgramRun result = run(arguments);
         EXPECT_EQ(result.Exit, 1) << arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_EQ(result.Err.count(QLatin1Char('\n')), 1) << result.Err.toStdString();
         EXPECT_TRUE(result.Out.isEmpty());
@@ -115,7 +102,7 @@ TEST_F(LexivoceDictTest, IndexSaysWhyItCannot)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Arguments.join(u' ').toStdString());
-        const Run result = run(c.Arguments);
+        const TProgramRun result = run(c.Arguments);
         EXPECT_EQ(result.Exit, 1);
         EXPECT_EQ(result.Err, QStringLiteral("lexivoce-dict: ") + c.Error + u'\n');
     }
@@ -138,7 +125,7 @@ TEST_F(LexivoceDictTest, AStaleOrDamagedIndexIsAnErrorAndNeverShowsAnotherEntry)
             line = line.first(line.lastIndexOf('\t') + 1) + "B/////";
     }
     WriteFile(QStringLiteral("sample.index"), lines.join('\n'));
-    const Run shown = run({QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("abroad")});
+    const TProgramRun shown = run({QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("abroad")});
     EXPECT_EQ(shown.Exit, 0) << shown.Err.toStdString();
     EXPECT_TRUE(shown.Out.startsWith(QStringLiteral("abroad /ə'brɔ:d/\n"))) << shown.Out.toStdString();
     EXPECT_FALSE(shown.Out.contains(QStringLiteral("book"))) << shown.Out.toStdString();
@@ -153,7 +140,7 @@ TEST_F(LexivoceDictTest, AStaleOrDamagedIndexIsAnErrorAndNeverShowsAnotherEntry)
              QStringList{QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("abroad")},
              QStringList{QStringLiteral("render"), QStringLiteral("sample.dict"), QStringLiteral("1")},
          }) {
-        const Run result = run(arguments);
+        const TProgramRun result = run(arguments);
         EXPECT_EQ(result.Exit, 1) << arguments.join(QLatin1Char(' ')).toStdString() << result.Out.toStdString() << result.Err.toStdString();
         EXPECT_TRUE(result.Out.isEmpty()) << result.Out.toStdString();
         EXPECT_EQ(result.Err.count(QLatin1Char('\n')), 1);
@@ -167,14 +154,14 @@ TEST_F(LexivoceDictTest, AHugeEntryIsCutWithANoticeAndFindComparesNormalisedText
     dictionary += "@zz huge\r\n-" + QByteArray("con chó nhỏ ").repeated(2'000'000) + "\r\n";
     WriteFile(QStringLiteral("sample.dict"), dictionary);
     ASSERT_EQ(run({QStringLiteral("index"), QStringLiteral("sample.dict")}).Exit, 0);
-    const Run shown = run({QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("zz huge")});
+    const TProgramRun shown = run({QStringLiteral("show"), QStringLiteral("sample.dict"), QStringLiteral("zz huge")});
     EXPECT_EQ(shown.Exit, 0);
     EXPECT_TRUE(shown.Out.startsWith(QStringLiteral("zz huge\ncon chó nhỏ con")));
     EXPECT_LT(shown.Out.toUtf8().size(), 70 * 1024);
     EXPECT_EQ(shown.Err, QStringLiteral("lexivoce-dict: the entry of \"zz huge\" is too long; only its beginning is shown\n"));
 
     // "việt nam" with combining marks finds the precomposed head word.
-    const Run found = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QString::fromUtf8("VIE\xCC\xA3\xCC\x82T NAM")});
+    const TProgramRun found = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QString::fromUtf8("VIE\xCC\xA3\xCC\x82T NAM")});
     EXPECT_EQ(found.Exit, 0);
     EXPECT_EQ(found.Out, QStringLiteral("4\tViệt Nam\n"));
 }
@@ -182,7 +169,7 @@ TEST_F(LexivoceDictTest, AHugeEntryIsCutWithANoticeAndFindComparesNormalisedText
 TEST_F(LexivoceDictTest, AnIndexThatIsNotARegularFileIsRefusedAtOnce)
 {
     ASSERT_EQ(::mkfifo("sample.index", 0600), 0);
-    const Run result = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QStringLiteral("abroad")});
+    const TProgramRun result = run({QStringLiteral("find"), QStringLiteral("sample.dict"), QStringLiteral("abroad")});
     EXPECT_EQ(result.Exit, 1);
     EXPECT_EQ(result.Err.count(QLatin1Char('\n')), 1);
     EXPECT_TRUE(result.Err.contains(QStringLiteral("not a regular file"))) << result.Err.toStdString();
