@@ -26,9 +26,14 @@ bool isGzip(QByteArrayView bytes)
         && static_cast<unsigned char>(bytes[1]) == 0x8B;
 }
 
+QString tooLarge(qsizetype maxBytes)
+{
+    return QStringLiteral("it holds more than %1 bytes of text, more than a dictionary can hold").arg(maxBytes);
+}
+
 // The members of a gzip file inflated one after the other (a file may be a
 // concatenation of members; dictzip writes one).
-QByteArray inflateGzip(const QString &path, QByteArrayView compressed)
+QByteArray inflateGzip(const QString &path, QByteArrayView compressed, qsizetype maxBytes)
 {
     z_stream stream {};
     if (inflateInit2(&stream, 15 + 16) != Z_OK)
@@ -48,7 +53,7 @@ QByteArray inflateGzip(const QString &path, QByteArrayView compressed)
         // A damaged trailer must not ask for gigabytes: deflate shrinks text
         // by a factor of a few, never of more than about a thousand.
         const auto most = static_cast<std::uint64_t>(compressed.size()) * 16;
-        out.reserve(static_cast<qsizetype>(std::min<std::uint64_t>(size, most)));
+        out.reserve(static_cast<qsizetype>(std::min<std::uint64_t>({size, most, static_cast<std::uint64_t>(maxBytes)})));
     }
     const auto *input = reinterpret_cast<const Bytef *>(compressed.data());
     qsizetype inputLeft = compressed.size();
@@ -66,6 +71,8 @@ QByteArray inflateGzip(const QString &path, QByteArrayView compressed)
         stream.avail_in = static_cast<uInt>(inputStep);
         const int result = inflate(&stream, Z_NO_FLUSH);
         out.resize(before + room - static_cast<qsizetype>(stream.avail_out));
+        if (out.size() > maxBytes)
+            throw Error(SourceError(path, tooLarge(maxBytes)));
         const qsizetype used = inputStep - static_cast<qsizetype>(stream.avail_in);
         input += used;
         inputLeft -= used;
@@ -90,16 +97,18 @@ QByteArray inflateGzip(const QString &path, QByteArrayView compressed)
 
 } // namespace
 
-QByteArray ReadSourceFile(const QString &path)
+QByteArray ReadSourceFile(const QString &path, qsizetype maxBytes)
 {
     TLockedFile file;
     file.Open(path, TLockedFile::TLock::Shared);
     const std::int64_t size = file.Size();
+    if (size > maxBytes)
+        throw Error(SourceError(path, tooLarge(maxBytes)));
     QByteArray bytes = file.ReadAt(0, size);
     if (bytes.size() != size)
         throw Error(SourceError(path, QStringLiteral("it changed while it was read")));
     if (isGzip(bytes))
-        return inflateGzip(path, bytes);
+        return inflateGzip(path, bytes, maxBytes);
     if (path.endsWith(QStringLiteral(".dz")) || path.endsWith(QStringLiteral(".gz")))
         throw Error(SourceError(path, QStringLiteral("its name says gzip-compressed, but it is not")));
     return bytes;

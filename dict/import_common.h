@@ -23,11 +23,17 @@ struct TImportedText
     std::int64_t Entries = 0; // after the header
 };
 
+// The most a source may hold once inflated: a dictionary's entries are found
+// by signed 32-bit offsets, so nothing larger could be indexed, and a small
+// damaged or hostile gzip file must not inflate until memory runs out.
+inline constexpr qsizetype kMaxSourceBytes = 0x7FFFFFFF;
+
 // The bytes of the file at path, inflated when it is gzip-compressed (a
 // dictzip file is one). Throws lexivoce::Error, naming the file, when it does
 // not exist, is no regular file, cannot be read, when it is damaged or cut
-// short gzip, or when its name ends in ".gz" or ".dz" and it is not gzip.
-QByteArray ReadSourceFile(const QString &path);
+// short gzip, when its name ends in ".gz" or ".dz" and it is not gzip, or
+// when it holds, or inflates to, more than maxBytes.
+QByteArray ReadSourceFile(const QString &path, qsizetype maxBytes = kMaxSourceBytes);
 
 struct TSourceFile
 {

@@ -1,3 +1,4 @@
+#include "dict/import_common.h"
 #include "dict/import_dictionary.h"
 
 #include "tests/dict/import_fixtures.h"
@@ -5,6 +6,8 @@
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -175,6 +178,23 @@ const MalformedCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Sources, ImportMalformedTest, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<MalformedCase> &param) { return std::string(param.param.Name); });
+
+// A small gzip file may inflate to far more than any dictionary: it is
+// refused once it passes the bound, before memory runs out.
+TEST(ImportSource, TextBeyondTheBoundIsRefusedWhetherPlainOrInflated)
+{
+    const QTemporaryDir dir;
+    const QString packed = dir.filePath(QStringLiteral("big.dict.dz"));
+    const QString plain = dir.filePath(QStringLiteral("big.dict"));
+    const QByteArray text(1 << 20, 'a');
+    test::WriteBytes(packed, test::Gzip(text));
+    test::WriteBytes(plain, text);
+    for (const QString &path : {packed, plain}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_TRUE(test::ErrorOf([&] { ReadSourceFile(path, 4096); }).contains(QStringLiteral("more than 4096 bytes")));
+        EXPECT_EQ(ReadSourceFile(path, 1 << 20), text);
+    }
+}
 
 } // namespace
 } // namespace lexivoce::dict
