@@ -513,15 +513,22 @@ bool TfrmSettings::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
+int TfrmSettings::pieceAtCaret() const
+{
+    // On a bullet, the text it marks.
+    const view::TStyledDocument *sample = rvSample->Document();
+    const int item = rvSample->Caret().ItemNo;
+    if (item >= 0 && item + 1 < sample->ItemCount() && sample->ItemStyle(item) == view::kPictureStyle)
+        return item + 1;
+    return item;
+}
+
 void TfrmSettings::onSampleCaretMoved()
 {
     if (!rvSample->hasFocus())
         return;
     // The keyboard's way to choose a piece: the one the caret is on.
-    const view::TStyledDocument *sample = rvSample->Document();
-    int item = rvSample->Caret().ItemNo;
-    if (item >= 0 && item + 1 < sample->ItemCount() && sample->ItemStyle(item) == view::kPictureStyle)
-        ++item;
+    const int item = pieceAtCaret();
     if (item < 0)
         return;
     const int previous = CurrentStyle;
@@ -534,11 +541,8 @@ void TfrmSettings::speakCurrentPiece()
 {
     if (!SpeakingComponent)
         return;
-    const view::TStyledDocument *sample = rvSample->Document();
-    int item = rvSample->Caret().ItemNo;
-    if (item >= 0 && item + 1 < sample->ItemCount() && sample->ItemStyle(item) == view::kPictureStyle)
-        ++item;
-    const QString piece = item >= 0 ? trimmed(sample->ItemText(item)) : QString();
+    const int item = pieceAtCaret();
+    const QString piece = item >= 0 ? trimmed(rvSample->Document()->ItemText(item)) : QString();
     SpeakingComponent->SpeakText(speech::TUtterance(
         QStringLiteral("%1: %2, %3").arg(rvSample->accessibleName(), piece, SampleStyleName(CurrentStyle))));
 }

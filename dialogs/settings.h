@@ -113,6 +113,8 @@ protected:
 private:
     void connectChanges();
     void disconnectChanges();
+    // The text item under the sample's caret; -1 without one.
+    int pieceAtCaret() const;
     void onSampleCaretMoved();
     void speakCurrentPiece();
 

@@ -1,5 +1,7 @@
 #include "view/styled_view.h"
 
+#include "view/entry_styles.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QBuffer>
@@ -98,8 +100,19 @@ QImage TStyledView::Image(int index) const
 
 QList<QImage> TStyledView::images() const
 {
-    // The bullets take the colours of the model's styles unless replaced.
-    QList<QImage> images = DrawBullets(m_model->Styles());
+    // The bullets take the colours of the model's styles unless replaced;
+    // drawn again only when those colours change, not for every entry.
+    const TStyleSheet &styles = m_model->Styles();
+    QList<TColor> colors;
+    for (int bullet = 0; bullet < kBulletCount; ++bullet) {
+        const int style = BulletStyleOf(bullet);
+        colors.append(style < styles.TextStyles.size() ? styles.TextStyles[style].Color : TColor());
+    }
+    if (m_bullets.isEmpty() || colors != m_bulletColors) {
+        m_bullets = DrawBullets(styles);
+        m_bulletColors = colors;
+    }
+    QList<QImage> images = m_bullets;
     for (int i = 0; i < m_customImages.size(); ++i) {
         if (m_customImages[i].isNull())
             continue;

@@ -133,6 +133,9 @@ private:
     TStyledDocument m_ownModel;
     TStyledDocument *m_model = &m_ownModel;
     QList<QImage> m_customImages;
+    // The bullets last drawn, and the colours they were drawn in.
+    mutable QList<QImage> m_bullets;
+    mutable QList<TColor> m_bulletColors;
     QImage m_background;
     TBackgroundStyle m_backgroundStyle = TBackgroundStyle::None;
     QList<TSpan> m_spans;          // by item
