@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <memory>
 
 namespace lexivoce::dialogs {
@@ -81,12 +82,8 @@ protected:
 
     bool Said(const QString &text) const
     {
-        test::THeardLog::Settle();
-        for (const QString &spoken : m_voice->Spoken()) {
-            if (test::PlainSpeech(spoken).contains(text))
-                return true;
-        }
-        return false;
+        const QStringList said = m_speech.Said();
+        return std::any_of(said.cbegin(), said.cend(), [&](const QString &spoken) { return spoken.contains(text); });
     }
 
     // Answers the error box that the next action opens once it has been

@@ -72,14 +72,7 @@ protected:
         return cursor.charFormat();
     }
 
-    QStringList Said() const
-    {
-        test::THeardLog::Settle();
-        QStringList said;
-        for (const QString &spoken : m_voice->Spoken())
-            said << test::PlainSpeech(spoken);
-        return said;
-    }
+    QStringList Said() const { return m_speech.Said(); }
 
     test::TFakeSpeech m_speech;
     speech::fake::TFakeVoice *m_voice = m_speech.Voice;

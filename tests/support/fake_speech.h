@@ -5,6 +5,9 @@
 #include "speech/fake/fake_voice.h"
 #include "speech/speakers.h"
 #include "speech/speaking_component.h"
+#include "tests/support/heard_log.h"
+
+#include <QStringList>
 
 namespace lexivoce::test {
 
@@ -15,6 +18,16 @@ public:
     {
         Voice->PlayMs = 0;
         Sp.SetSpeaker(&Speaker);
+    }
+
+    // Each utterance as plain text, once everything said has been heard.
+    QStringList Said() const
+    {
+        THeardLog::Settle();
+        QStringList said;
+        for (const QString &spoken : Voice->Spoken())
+            said << PlainSpeech(spoken);
+        return said;
     }
 
     speech::fake::TFakeVoice *Voice = new speech::fake::TFakeVoice; // owned by Speaker
