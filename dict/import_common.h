@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dict/locked_file.h"
 #include "dict/text.h"
 
 #include <QByteArray>
@@ -23,10 +24,10 @@ struct TImportedText
     std::int64_t Entries = 0; // after the header
 };
 
-// The most a source may hold once inflated: a dictionary's entries are found
-// by signed 32-bit offsets, so nothing larger could be indexed, and a small
-// damaged or hostile gzip file must not inflate until memory runs out.
-inline constexpr qsizetype kMaxSourceBytes = 0x7FFFFFFF;
+// The most a source may hold once inflated: what is larger than a dictionary
+// can be (kMaxDictionarySize) could not be indexed, and a small damaged or
+// hostile gzip file must not inflate until memory runs out.
+inline constexpr qsizetype kMaxSourceBytes = kMaxDictionarySize;
 
 // The bytes of the file at path, inflated when it is gzip-compressed (a
 // dictzip file is one). Throws lexivoce::Error, naming the file, when it does
